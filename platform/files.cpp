@@ -1,0 +1,242 @@
+#include "platform/files.h"
+
+#include "platform/handle_object.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+std::mutex faultMutex;
+WriteFaultHook writeFault;
+
+struct FileObject final : PlatformObject {
+  int fd = -1;
+  BOOL close() override {
+    const int result = ::close(fd);  // closing also drops the share lock
+    fd = -1;
+    return result == 0 ? TRUE : FALSE;
+  }
+};
+
+DWORD errorFromErrno(int err) {
+  switch (err) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    default: return ERROR_WRITE_FAULT;
+  }
+}
+
+FileObject* asFile(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+  return dynamic_cast<FileObject*>(handle);
+}
+
+HANDLE failOpen(int fd, DWORD error) {
+  if (fd >= 0) ::close(fd);
+  lastError = error;
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* /*securityAttributes*/,
+                   DWORD creationDisposition, DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
+  if (fileName == nullptr || fileName[0] == '\0') return failOpen(-1, ERROR_PATH_NOT_FOUND);
+  const bool wantRead = (desiredAccess & GENERIC_READ) != 0;
+  const bool wantWrite = (desiredAccess & GENERIC_WRITE) != 0;
+  int flags = O_CLOEXEC | O_NOCTTY;
+  if (wantRead && wantWrite) flags |= O_RDWR;
+  else if (wantWrite) flags |= O_WRONLY;
+  else flags |= O_RDONLY;
+  if (creationDisposition == CREATE_ALWAYS) {
+    if (!wantWrite) return failOpen(-1, ERROR_INVALID_PARAMETER);
+    flags |= O_CREAT;  // truncation waits until the share check has passed
+  } else if (creationDisposition != OPEN_EXISTING) {
+    return failOpen(-1, ERROR_INVALID_PARAMETER);
+  }
+
+  const int fd = ::open(fileName, flags, 0666);
+  if (fd < 0) return failOpen(-1, errorFromErrno(errno));
+
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return failOpen(fd, errorFromErrno(errno));
+  if (!S_ISREG(info.st_mode)) return failOpen(fd, ERROR_ACCESS_DENIED);
+
+  // flock locks belong to the open file description, so a second open of the
+  // same inode conflicts with this one inside the process as well as outside.
+  const int lockKind = shareMode == 0 ? LOCK_EX : LOCK_SH;
+  if (::flock(fd, lockKind | LOCK_NB) != 0) {
+    return failOpen(fd, errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : errorFromErrno(errno));
+  }
+  if (creationDisposition == CREATE_ALWAYS && ::ftruncate(fd, 0) != 0) return failOpen(fd, errorFromErrno(errno));
+
+  auto* file = new FileObject;
+  file->fd = fd;
+  lastError = ERROR_SUCCESS;
+  return file;
+}
+
+BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead, void* /*overlapped*/) {
+  if (bytesRead != nullptr) *bytesRead = 0;
+  FileObject* file = asFile(handle);
+  if (file == nullptr) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  auto* out = static_cast<unsigned char*>(buffer);
+  DWORD done = 0;
+  while (done < bytesToRead) {
+    const ssize_t n = ::read(file->fd, out + done, bytesToRead - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (bytesRead != nullptr) *bytesRead = done;
+      lastError = ERROR_READ_FAULT;
+      return FALSE;
+    }
+    if (n == 0) break;  // end of file: success with fewer bytes, as on Windows
+    done += static_cast<DWORD>(n);
+  }
+  if (bytesRead != nullptr) *bytesRead = done;
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD bytesWritten, void* /*overlapped*/) {
+  if (bytesWritten != nullptr) *bytesWritten = 0;
+  FileObject* file = asFile(handle);
+  if (file == nullptr) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  DWORD allowed = bytesToWrite;
+  {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    if (writeFault) allowed = std::min(bytesToWrite, writeFault(handle, bytesToWrite));
+  }
+  const auto* in = static_cast<const unsigned char*>(buffer);
+  DWORD done = 0;
+  while (done < allowed) {
+    const ssize_t n = ::write(file->fd, in + done, allowed - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (bytesWritten != nullptr) *bytesWritten = done;
+      lastError = errorFromErrno(errno);
+      return FALSE;
+    }
+    done += static_cast<DWORD>(n);
+  }
+  if (bytesWritten != nullptr) *bytesWritten = done;
+  if (done < bytesToWrite) {
+    lastError = ERROR_DISK_FULL;
+    return FALSE;
+  }
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD moveMethod) {
+  FileObject* file = asFile(handle);
+  if (file == nullptr) {
+    lastError = ERROR_INVALID_HANDLE;
+    return INVALID_SET_FILE_POINTER;
+  }
+  std::int64_t offset = distance;  // without a high part the distance is a signed 32-bit value
+  if (distanceHigh != nullptr) {
+    offset = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                                       static_cast<DWORD>(distance));
+  }
+  int whence = SEEK_SET;
+  if (moveMethod == FILE_CURRENT) whence = SEEK_CUR;
+  else if (moveMethod != FILE_BEGIN) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return INVALID_SET_FILE_POINTER;
+  }
+  const off_t result = ::lseek(file->fd, static_cast<off_t>(offset), whence);
+  if (result < 0) {
+    lastError = errno == EINVAL ? ERROR_NEGATIVE_SEEK : errorFromErrno(errno);
+    return INVALID_SET_FILE_POINTER;
+  }
+  const auto position = static_cast<std::uint64_t>(result);
+  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(position >> 32);
+  lastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(position);
+}
+
+DWORD GetFileSize(HANDLE handle, LPDWORD fileSizeHigh) {
+  FileObject* file = asFile(handle);
+  struct stat info {};
+  if (file == nullptr || ::fstat(file->fd, &info) != 0) {
+    lastError = file == nullptr ? ERROR_INVALID_HANDLE : errorFromErrno(errno);
+    return INVALID_FILE_SIZE;
+  }
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<DWORD>(size >> 32);
+  lastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(size);
+}
+
+BOOL SetEndOfFile(HANDLE handle) {
+  FileObject* file = asFile(handle);
+  if (file == nullptr) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  const off_t position = ::lseek(file->fd, 0, SEEK_CUR);
+  if (position < 0 || ::ftruncate(file->fd, position) != 0) {
+    lastError = errorFromErrno(errno);
+    return FALSE;
+  }
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  const BOOL result = handle->close();
+  delete handle;
+  return result;
+}
+
+std::uint64_t filePosition64(HANDLE file) {
+  LONG high = 0;
+  const DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
+  return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+}
+
+std::uint64_t fileSize64(HANDLE file) {
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+void setWriteFaultHook(WriteFaultHook hook) {
+  std::lock_guard<std::mutex> lock(faultMutex);
+  writeFault = std::move(hook);
+}

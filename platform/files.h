@@ -1,0 +1,41 @@
+// File services with Windows' semantics, over POSIX.
+//
+// Share mode 0 means what it means on Windows: while a handle is open, a
+// second CreateFileA of the same file (same device and inode) fails with
+// ERROR_SHARING_VIOLATION, whether the first open is in this process or in
+// another instance of the program (an advisory lock covers the second case).
+// So the open survey can never be chosen as the output and truncated.
+//
+// CREATE_ALWAYS checks sharing before it truncates. Handles may be used from
+// any thread, but not from two at once. GetLastError is per thread.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <cstddef>
+#include <functional>
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, LPDWORD bytesRead, void* overlapped);
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, LPDWORD bytesWritten, void* overlapped);
+// Returns the low 32 bits of the new position; the high 32 bits go to
+// *distanceHigh when it is given (and are read from it as the high part of
+// the distance). INVALID_SET_FILE_POINTER with GetLastError() != 0 on error.
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveMethod);
+DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
+BOOL SetEndOfFile(HANDLE file);
+BOOL CloseHandle(HANDLE handle);
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Convenience over SetFilePointer / GetFileSize for 64-bit positions.
+// Return UINT64_MAX on error.
+std::uint64_t filePosition64(HANDLE file);
+std::uint64_t fileSize64(HANDLE file);
+
+// Test seam: when set, every WriteFile first asks the hook how many of the
+// requested bytes may be written (returning fewer makes a short write that
+// fails with ERROR_DISK_FULL). Reset with an empty function.
+using WriteFaultHook = std::function<DWORD(HANDLE file, DWORD bytesToWrite)>;
+void setWriteFaultHook(WriteFaultHook hook);

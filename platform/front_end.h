@@ -1,0 +1,58 @@
+// The seam between the portable layer and a front end (platform/headless/,
+// platform/qt/). The portable layer owns every window's state and calls these
+// hooks; a front end shows the state and reports the user's actions through
+// clickControl / clickMenuItem / requestClose (platform/window_model.h).
+// Nothing in core/, survey/ or app/ includes a front end.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct FileDialogRequest {
+  bool save = false;
+  std::string title;
+  std::string initialName;  // bytes of the name buffer, may be empty
+  std::vector<std::pair<std::string, std::string>> filters;  // display text, pattern ("*.VSK")
+  std::string defaultExtension;  // without the period
+  DWORD flags = 0;               // OFN_*
+};
+
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+
+  // Main thread. Block until wakeMainThread() is called or timeoutMs have
+  // passed (-1: no limit); meanwhile turn the user's actions into posted
+  // messages. Must return promptly once woken.
+  virtual void waitForEvents(int timeoutMs) = 0;
+  // Any thread: a message or send is waiting for the main thread.
+  virtual void wakeMainThread() = 0;
+
+  // Modal, main thread. While a box or dialog is up, the front end calls
+  // processPendingMessages() whenever it is woken, so workers are never held up.
+  virtual int showMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) = 0;
+  // Returns false for a cancel; on true *path holds the bytes typed or picked.
+  virtual bool askFileName(HWND owner, const FileDialogRequest& request, std::string* path) = 0;
+  // The overwrite prompt of a save dialog: true to go on.
+  virtual bool confirmOverwrite(HWND owner, const std::string& path) = 0;
+
+  virtual void beep(UINT type) = 0;
+
+  // Main thread, after the model changed: controlId is the control's id, or
+  // 0 for the window itself (title, position, visibility, menu marks).
+  virtual void windowChanged(HWND window, int controlId) = 0;
+  virtual void windowCreated(HWND window) = 0;
+  virtual void windowDestroyed(HWND window) = 0;
+};
+
+// The front end in use; the headless one until another is installed.
+void setFrontEnd(FrontEnd* frontEnd);
+FrontEnd& frontEnd();
+
+// Main thread, non-blocking: carry out incoming sends and dispatch the
+// posted messages and due timers of the calling thread's queue, as a modal
+// loop on Windows does. Front ends call it from their modal loops.
+void processPendingMessages();

@@ -1,0 +1,77 @@
+// The window model: the truth about every window, control and menu item.
+// The program changes it through the calls in platform/window.h; a front end
+// only shows it, and turns clicks into the WM_COMMAND Windows would send.
+//
+// The model belongs to the window's thread (the main thread). Workers reach it
+// only through sends (SetDlgItemTextA, SendDlgItemMessageA from another thread
+// are carried over). Front ends read it on the main thread.
+#pragma once
+
+#include "platform/resources.h"
+#include "platform/win_types.h"
+
+#include <string>
+#include <vector>
+
+struct ControlModel {
+  int id = NO_CONTROL_ID;
+  std::string className;  // CLASS_STATIC, CLASS_BUTTON, CLASS_PROGRESS
+  DWORD style = 0;
+  std::string text;
+  RECT dialogRect{};  // x, y, x + cx, y + cy in dialog units
+  int iconId = 0;
+  bool enabled = true;
+  UINT checked = BST_UNCHECKED;
+  int progressPos = 0;
+  int progressMin = 0;
+  int progressMax = 100;
+  HWND handle = nullptr;  // for GetDlgItem
+};
+
+struct MenuItemModel {
+  UINT id = 0;  // 0 for a separator
+  std::string text;
+  bool separator = false;
+  bool checked = false;
+  bool grayed = false;
+};
+
+struct MenuPopupModel {
+  std::string text;
+  std::vector<MenuItemModel> items;
+};
+
+struct SystemMenuItemModel {
+  UINT command = 0;  // SC_*
+  bool grayed = false;
+};
+
+struct WindowModel {
+  std::string className;
+  std::string title;
+  DWORD style = 0;
+  RECT screenRect{};  // outer rectangle in screen pixels
+  RECT dialogRect{};  // template size in dialog units
+  std::string fontName;
+  int fontPointSize = 8;
+  bool visible = false;
+  bool destroyed = false;
+  int iconId = 0;  // the class icon
+  std::vector<ControlModel> controls;  // template order
+  std::vector<MenuPopupModel> menu;
+  std::vector<SystemMenuItemModel> systemMenu;
+};
+
+// The model of a top-level window, or nullptr for a control handle or a
+// window that no longer exists.
+WindowModel* windowModel(HWND window);
+// The control with this id, or nullptr.
+ControlModel* findControl(WindowModel& model, int id);
+MenuItemModel* findMenuItem(WindowModel& model, UINT id);
+
+// What a front end must do for a user's action, with Windows' rules: a click
+// on a disabled control or a greyed item does nothing. Return TRUE when a
+// WM_COMMAND (or WM_CLOSE) was posted. Main thread only.
+BOOL clickControl(HWND window, int controlId);
+BOOL clickMenuItem(HWND window, UINT itemId);
+BOOL requestClose(HWND window);  // title-bar close: WM_CLOSE

@@ -1,0 +1,47 @@
+// The sonar reader library: three operations over an open VSK file handle.
+//
+// The library owns the memory it hands back. The header stays valid and
+// writable until another header is read; a record stays valid and writable
+// until the next ReadNextVSKData. Every record buffer is readable for at least
+// 256 bytes (zero-padded past a short record). The library never reads
+// outside the file and never allocates more than the file can hold.
+//
+// Called from one thread at a time (the program's command order sees to it).
+// Result values are listed in docs/vsk-reader.md.
+#pragma once
+
+#include "platform/win_types.h"
+
+struct SonarFileHeader;
+
+enum VskResult : int {
+  VSK_OK = 0,
+  VSK_END_OF_FILE = -1,
+  VSK_ERROR_READ = 1,              // the file could not be read or positioned
+  VSK_ERROR_FILE_TOO_SHORT = 2,    // fewer than 256 bytes: no file header
+  VSK_ERROR_SIGNATURE = 3,         // not "VSK" + version 1
+  VSK_ERROR_HEADER_LENGTH = 4,     // header length below the channel table, or past the end of the file
+  VSK_ERROR_TRUNCATED_RECORD = 5,  // fewer than 12 bytes left for a record start
+  VSK_ERROR_RECORD_MARKER = 6,     // record marker is not 0xA55A
+  VSK_ERROR_RECORD_LENGTH = 7,     // record length below 16
+  VSK_ERROR_RECORD_PAST_END = 8,   // record length runs past the end of the file
+  VSK_ERROR_NO_MEMORY = 9,         // the record or header buffer could not be allocated
+};
+
+constexpr int VSK_HEADER_SCRATCH_BYTES = 1028;
+constexpr int VSK_READ_MODE = 254;  // the constant the program passes to ReadNextVSKData
+
+// Reads the file header from the handle's position (the start of the file)
+// and leaves the file at the first record. On 0, *header designates the
+// header with its full channel table. *unused receives a value nobody reads.
+int ReadFullVSKHeader(HANDLE file, SonarFileHeader** header, DWORD* unused);
+
+// Skips the file header of a file just rewound to 0; fills the 1028-byte
+// scratch area with the first bytes of the header. Result: as above.
+int ReadVSKHeader(HANDLE file, void* scratch);
+
+// Reads the next record. At byte 0 it first passes over the file header.
+// 0: *record designates the whole record, *recordBytes its length, and the
+// file stands behind it. -1: the position is exactly the end of the file.
+// Any other value: an error (VskResult); the position is then unspecified.
+int ReadNextVSKData(HANDLE file, void** record, int* recordBytes, int mode);
