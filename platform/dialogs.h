@@ -43,6 +43,12 @@ struct OPENFILENAMEA {
 };
 
 // Nonzero when the user chose a file: the path is in lpstrFile. Zero for a
-// cancel, and for a name that does not fit nMaxFile (nothing is cut).
+// cancel, and for a name that does not fit nMaxFile (nothing is cut, the
+// buffer keeps its name). Around frontEnd().askFileName: a name without a
+// period in its last component gets "." + lpstrDefExt; a folder is entered,
+// not chosen (asked again); OFN_PATHMUSTEXIST and OFN_FILEMUSTEXIST show a
+// warning box captioned with the title and ask again; OFN_OVERWRITEPROMPT
+// (save only) asks frontEnd().confirmOverwrite and asks again on a no. Names
+// are bytes, never converted.
 BOOL GetOpenFileNameA(OPENFILENAMEA* dialog);
 BOOL GetSaveFileNameA(OPENFILENAMEA* dialog);

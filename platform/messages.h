@@ -11,6 +11,12 @@
 //   deferred command runs after everything queued before it. Arming an id
 //   that is still armed restarts it.
 // - WM_QUIT is delivered once no posted message is left, as on Windows.
+// - Timers belong to a window of the calling thread; timer procedures are
+//   not supported (SetTimer returns 0). The shortest period is 1 ms.
+// - DispatchMessageA calls the procedure of a window of the calling thread;
+//   thread messages (no window) are not dispatched.
+// - A thread that owns windows waits through the front end
+//   (frontEnd().waitForEvents); the others on a condition. Nothing spins.
 #pragma once
 
 #include "platform/win_types.h"
@@ -30,8 +36,10 @@ using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// 0 on WM_QUIT, nonzero otherwise. Filters are not supported beyond
-// "any window" (nullptr) and "any message" (0, 0).
+// 0 on WM_QUIT, nonzero otherwise (-1 for a null msg). Order: incoming sends
+// are carried out (not returned), then posted messages in FIFO order, then
+// WM_QUIT, then due timers. The window and message filters are ignored: the
+// program always asks for any window and any message.
 BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMessage);
 BOOL WaitMessage();

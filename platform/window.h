@@ -2,7 +2,10 @@
 // model (platform/window_model.h). All of them belong to the window's thread,
 // except SetDlgItemTextA and SendDlgItemMessageA, which a worker may call:
 // they are then sent to the window's thread and wait until it has carried
-// them out.
+// them out (0 at once when the window is gone), and IsWindow and
+// MessageBeep, which any thread may call. Called from another thread, or
+// with a stale or made-up handle, the others fail and change nothing. Each
+// change of the model is reported with frontEnd().windowChanged.
 #pragma once
 
 #include "platform/messages.h"
@@ -30,17 +33,27 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 HICON LoadIconA(HINSTANCE instance, LPCSTR iconName);
 void InitCommonControls();
 
-// Builds the window from the template: WM_CREATE reaches the class's window
-// procedure before the controls exist; then the controls and the menu are
-// created from the template. Returns nullptr when the template or its class
-// is unknown, or when WM_CREATE returns -1.
+// Builds the window from the template on the calling thread, which owns it:
+// title, style, menu, system menu and screen rectangle (the template's
+// position and size in the dialog base units of an 8-point sans-serif font)
+// exist when WM_CREATE reaches the class's window procedure (lParam 0); the
+// controls only after it, as with Windows' dialog manager. Then the front end
+// hears of the window (windowCreated). dialogProc is never called: the class
+// procedure gets every message. Returns nullptr when the template, its menu
+// or its class is unknown, or when WM_CREATE returns -1.
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC dialogProc, LPARAM initParam);
-BOOL DestroyWindow(HWND window);  // WM_DESTROY to the procedure, then the model is gone
+// WM_DESTROY to the procedure, the window's timers killed, the model marked
+// destroyed, frontEnd().windowDestroyed, then the handles are unknown and
+// sends waiting for the window return 0. FALSE for a control or when the
+// window is already being destroyed.
+BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 BOOL ShowWindow(HWND window, int showCommand);
 BOOL SetWindowTextA(HWND window, LPCSTR text);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
-BOOL GetWindowRect(HWND window, RECT* rect);
+BOOL GetWindowRect(HWND window, RECT* rect);  // top-level windows only
+// Dialog units to pixels, with the base units CreateDialogParamA uses.
+BOOL MapDialogRect(HWND dialog, RECT* rect);
 
 HWND GetDlgItem(HWND dialog, int controlId);
 BOOL SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text);
@@ -59,7 +72,8 @@ DWORD CheckMenuItem(HMENU menu, UINT itemId, UINT check);
 BOOL EnableMenuItem(HMENU menu, UINT itemId, UINT enable);
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
-HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR SetCursor(HCURSOR cursor);  // the cursor is only remembered: GetCursor
+HCURSOR GetCursor();
 
 // MessageBeep(0xFFFFFFFF) is the simple beep; the front end sounds it.
 BOOL MessageBeep(UINT type);

@@ -62,16 +62,20 @@ struct WindowModel {
   std::vector<SystemMenuItemModel> systemMenu;
 };
 
-// The model of a top-level window, or nullptr for a control handle or a
-// window that no longer exists.
+// The model of a top-level window of the calling thread, or nullptr for a
+// control handle, another thread's window or a window that no longer exists.
 WindowModel* windowModel(HWND window);
-// The control with this id, or nullptr.
+// The control with this id, or nullptr; labels (NO_CONTROL_ID) are never found.
 ControlModel* findControl(WindowModel& model, int id);
 MenuItemModel* findMenuItem(WindowModel& model, UINT id);
 
 // What a front end must do for a user's action, with Windows' rules: a click
-// on a disabled control or a greyed item does nothing. Return TRUE when a
-// WM_COMMAND (or WM_CLOSE) was posted. Main thread only.
+// on a disabled control or a greyed item does nothing, nor does one on a
+// static text, a progress bar or a group box. A button posts WM_COMMAND with
+// MAKEWPARAM(id, BN_CLICKED) and the control's handle; a menu item
+// MAKEWPARAM(id, 0) and 0. No mark changes by itself (the buttons are of the
+// non-automatic kind). requestClose posts WM_CLOSE unless the system menu's
+// Close is greyed. Return TRUE when a message was posted. Main thread only.
 BOOL clickControl(HWND window, int controlId);
 BOOL clickMenuItem(HWND window, UINT itemId);
 BOOL requestClose(HWND window);  // title-bar close: WM_CLOSE

@@ -1,0 +1,113 @@
+#include "platform/dialogs.h"
+
+#include "platform/front_end.h"
+
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char* DEFAULT_CAPTION = "Error";
+constexpr const char* DEFAULT_OPEN_TITLE = "Open";
+constexpr const char* DEFAULT_SAVE_TITLE = "Save As";
+constexpr const char* FILE_NOT_FOUND_TEXT = "\nFile not found.\nCheck the file name and try again.";
+constexpr const char* PATH_NOT_FOUND_TEXT = "\nPath does not exist.\nCheck the path and try again.";
+constexpr char SEPARATOR = '/';
+
+// Pairs of zero-terminated strings, ended by an empty display text. A pair
+// without a pattern ends the list too, so nothing is read past it.
+std::vector<std::pair<std::string, std::string>> parseFilter(LPCSTR filter) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  if (filter == nullptr) return pairs;
+  const char* cursor = filter;
+  while (*cursor != '\0') {
+    const std::string display = cursor;
+    cursor += display.size() + 1;
+    if (*cursor == '\0') break;
+    const std::string pattern = cursor;
+    cursor += pattern.size() + 1;
+    pairs.emplace_back(display, pattern);
+  }
+  return pairs;
+}
+
+std::string::size_type lastComponent(const std::string& path) {
+  const auto slash = path.rfind(SEPARATOR);
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool hasExtension(const std::string& path) { return path.find('.', lastComponent(path)) != std::string::npos; }
+
+std::string folderOf(const std::string& path) {
+  const auto start = lastComponent(path);
+  if (start == 0) return ".";
+  if (start == 1) return "/";
+  return path.substr(0, start - 1);
+}
+
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool exists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+FileDialogRequest requestFrom(const OPENFILENAMEA& dialog, bool save) {
+  FileDialogRequest request;
+  request.save = save;
+  request.title = dialog.lpstrTitle != nullptr ? dialog.lpstrTitle : save ? DEFAULT_SAVE_TITLE : DEFAULT_OPEN_TITLE;
+  request.initialName.assign(dialog.lpstrFile, strnlen(dialog.lpstrFile, dialog.nMaxFile));
+  request.filters = parseFilter(dialog.lpstrFilter);
+  if (dialog.lpstrDefExt != nullptr) request.defaultExtension = dialog.lpstrDefExt;
+  request.flags = dialog.Flags;
+  return request;
+}
+
+// The rules Windows applies around the dialog; every refusal asks again,
+// starting from what was typed.
+BOOL runFileDialog(OPENFILENAMEA* dialog, bool save) {
+  if (dialog == nullptr || dialog->lpstrFile == nullptr || dialog->nMaxFile == 0) return FALSE;
+  FileDialogRequest request = requestFrom(*dialog, save);
+  for (;;) {
+    std::string path;
+    if (!frontEnd().askFileName(dialog->hwndOwner, request, &path)) return FALSE;
+    // A folder is entered, not chosen.
+    if (path.empty() || isFolder(path)) {
+      request.initialName = path;
+      continue;
+    }
+    if (!request.defaultExtension.empty() && !hasExtension(path)) path += "." + request.defaultExtension;
+    if (path.size() + 1 > dialog->nMaxFile) return FALSE;
+    request.initialName = path;
+    if (isFolder(path)) continue;
+    if ((request.flags & OFN_PATHMUSTEXIST) != 0 && !isFolder(folderOf(path))) {
+      MessageBoxA(dialog->hwndOwner, (path + PATH_NOT_FOUND_TEXT).c_str(), request.title.c_str(), MB_ICONWARNING);
+      continue;
+    }
+    if ((request.flags & OFN_FILEMUSTEXIST) != 0 && !exists(path)) {
+      MessageBoxA(dialog->hwndOwner, (path + FILE_NOT_FOUND_TEXT).c_str(), request.title.c_str(), MB_ICONWARNING);
+      continue;
+    }
+    if (save && (request.flags & OFN_OVERWRITEPROMPT) != 0 && exists(path) &&
+        !frontEnd().confirmOverwrite(dialog->hwndOwner, path)) {
+      continue;
+    }
+    std::memcpy(dialog->lpstrFile, path.c_str(), path.size() + 1);
+    return TRUE;
+  }
+}
+
+}  // namespace
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  return frontEnd().showMessageBox(owner, text == nullptr ? "" : text, caption == nullptr ? DEFAULT_CAPTION : caption,
+                                   type);
+}
+
+BOOL GetOpenFileNameA(OPENFILENAMEA* dialog) { return runFileDialog(dialog, false); }
+
+BOOL GetSaveFileNameA(OPENFILENAMEA* dialog) { return runFileDialog(dialog, true); }

@@ -1,0 +1,476 @@
+#include "platform/messages.h"
+
+#include "platform/front_end.h"
+#include "platform/message_queue_internal.h"
+#include "platform/message_queue_state.h"
+#include "platform/window.h"
+#include "platform/window_registry.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// Windows clamps short timers too; 0 ms would fire without end.
+constexpr auto MIN_TIMER_PERIOD = std::chrono::milliseconds(1);
+constexpr DWORD NO_THREAD_RECORD = 0;
+
+struct ThreadRecord;
+
+// A send waiting in its target thread's queue; lives on the sender's stack
+// until done is set.
+struct PendingSend {
+  HWND target = nullptr;
+  std::optional<int> itemId;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  LRESULT result = 0;
+  bool done = false;
+  ThreadRecord* sender = nullptr;
+};
+
+struct Timer {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  Clock::time_point due;
+  Clock::duration period{};
+  std::uint64_t armedOrder = 0;  // equal due times fire in arming order
+};
+
+struct ThreadRecord {
+  DWORD id = NO_THREAD_RECORD;
+  bool hasQueue = false;
+  std::deque<MSG> posted;
+  std::deque<PendingSend*> sends;
+  std::vector<Timer> timers;
+  bool quitPending = false;
+  int quitCode = 0;
+  bool blockedWaiting = false;
+  int windowCount = 0;
+  std::condition_variable wake;
+};
+
+struct Threads {
+  std::mutex mutex;
+  std::unordered_map<DWORD, std::shared_ptr<ThreadRecord>> records;
+  DWORD nextId = 1;
+  std::uint64_t nextTimerOrder = 0;
+  Clock::time_point start = Clock::now();
+};
+
+// Never destroyed: detached threads may still post while the process exits.
+Threads& threads() {
+  static auto* state = new Threads;
+  return *state;
+}
+
+void endThread(std::shared_ptr<ThreadRecord> record);
+
+struct ThreadSlot {
+  std::shared_ptr<ThreadRecord> record;
+  ~ThreadSlot() {
+    if (record) endThread(std::move(record));
+  }
+};
+
+thread_local ThreadSlot slot;
+
+ThreadRecord& selfLocked() {
+  if (!slot.record) {
+    auto record = std::make_shared<ThreadRecord>();
+    record->id = threads().nextId++;
+    threads().records[record->id] = record;
+    slot.record = std::move(record);
+  }
+  return *slot.record;
+}
+
+ThreadRecord& selfWithQueueLocked() {
+  ThreadRecord& self = selfLocked();
+  self.hasQueue = true;
+  return self;
+}
+
+ThreadRecord* findLocked(DWORD threadId) {
+  const auto found = threads().records.find(threadId);
+  return found == threads().records.end() ? nullptr : found->second.get();
+}
+
+DWORD tickCount() {
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - threads().start);
+  return static_cast<DWORD>(elapsed.count());
+}
+
+MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG msg;
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  msg.time = tickCount();
+  return msg;
+}
+
+// Returns whether the front end must be woken: the target waits through it.
+bool postLocked(ThreadRecord& target, const MSG& msg) {
+  target.hasQueue = true;
+  target.posted.push_back(msg);
+  target.wake.notify_all();
+  return target.windowCount > 0;
+}
+
+void finishSendLocked(PendingSend& send, LRESULT result) {
+  send.result = result;
+  send.done = true;
+  send.sender->wake.notify_all();
+}
+
+// Carries out every incoming send; returns whether there was any.
+bool carryOutSendsLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
+  bool any = false;
+  while (!self.sends.empty()) {
+    PendingSend* send = self.sends.front();
+    self.sends.pop_front();
+    lock.unlock();
+    const LRESULT result = deliverMessage(send->target, send->itemId, send->message, send->wParam, send->lParam);
+    lock.lock();
+    finishSendLocked(*send, result);
+    any = true;
+  }
+  return any;
+}
+
+Timer* dueTimerLocked(ThreadRecord& self, Clock::time_point now) {
+  Timer* due = nullptr;
+  for (Timer& timer : self.timers) {
+    if (timer.due > now) continue;
+    if (due == nullptr || timer.due < due->due || (timer.due == due->due && timer.armedOrder < due->armedOrder)) {
+      due = &timer;
+    }
+  }
+  return due;
+}
+
+int msUntilNextTimerLocked(const ThreadRecord& self) {
+  if (self.timers.empty()) return -1;
+  const auto next = std::min_element(self.timers.begin(), self.timers.end(),
+                                     [](const Timer& a, const Timer& b) { return a.due < b.due; })->due;
+  const auto now = Clock::now();
+  if (next <= now) return 0;
+  // Round up, so a wait never ends just before the timer is due.
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - now);
+  return static_cast<int>(wait.count());
+}
+
+bool hasWorkLocked(ThreadRecord& self) {
+  return !self.posted.empty() || !self.sends.empty() || self.quitPending || dueTimerLocked(self, Clock::now());
+}
+
+enum class Take { Nothing, Message, Quit };
+
+// The next message in Windows' order: posted messages, then WM_QUIT (when
+// allowed), then due timers. Incoming sends are carried out first.
+Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg, bool remove, bool allowQuit) {
+  carryOutSendsLocked(lock, self);
+  if (!self.posted.empty()) {
+    *msg = self.posted.front();
+    if (remove) self.posted.pop_front();
+    return Take::Message;
+  }
+  if (allowQuit && self.quitPending) {
+    *msg = makeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(self.quitCode), 0);
+    if (remove) self.quitPending = false;
+    return Take::Quit;
+  }
+  const auto now = Clock::now();
+  if (Timer* timer = dueTimerLocked(self, now)) {
+    *msg = makeMessage(timer->window, WM_TIMER, timer->id, 0);
+    if (remove) timer->due = now + timer->period;
+    return Take::Message;
+  }
+  return Take::Nothing;
+}
+
+// Blocks until something may have arrived. A thread that owns windows waits
+// through the front end, so it can show and take the user's actions; the
+// others wait on their own condition.
+void blockLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
+  const int timeoutMs = msUntilNextTimerLocked(self);
+  const bool ownsWindows = self.windowCount > 0;
+  self.blockedWaiting = true;
+  lock.unlock();
+  if (ownsWindows) {
+    frontEnd().waitForEvents(timeoutMs);
+    lock.lock();
+  } else {
+    // A thread going idle may be what the main thread is waiting for.
+    frontEnd().wakeMainThread();
+    lock.lock();
+    const auto ready = [&self] { return hasWorkLocked(self); };
+    if (timeoutMs < 0) {
+      self.wake.wait(lock, ready);
+    } else {
+      self.wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    }
+  }
+  self.blockedWaiting = false;
+}
+
+void endThread(std::shared_ptr<ThreadRecord> record) {
+  std::vector<std::unique_ptr<WindowRecord>> orphans;
+  {
+    std::lock_guard<std::mutex> lock(threads().mutex);
+    threads().records.erase(record->id);
+    for (PendingSend* send : record->sends) finishSendLocked(*send, 0);
+    record->sends.clear();
+    record->posted.clear();
+    record->timers.clear();
+    // Its windows can no longer run their procedure: they go without messages.
+    orphans = removeWindowsOfThreadLocked(record->id);
+  }
+  orphans.clear();
+  frontEnd().wakeMainThread();
+}
+
+BOOL postToThread(DWORD threadId, const MSG& msg) {
+  bool wakeFrontEnd = false;
+  {
+    std::lock_guard<std::mutex> lock(threads().mutex);
+    ThreadRecord* target = findLocked(threadId);
+    if (target == nullptr) return FALSE;
+    wakeFrontEnd = postLocked(*target, msg);
+  }
+  if (wakeFrontEnd) frontEnd().wakeMainThread();
+  return TRUE;
+}
+
+}  // namespace
+
+std::mutex& platformMutex() { return threads().mutex; }
+
+DWORD currentThreadIdLocked() { return selfLocked().id; }
+
+DWORD createThreadRecord() {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  auto record = std::make_shared<ThreadRecord>();
+  record->id = threads().nextId++;
+  record->hasQueue = true;
+  threads().records[record->id] = record;
+  return record->id;
+}
+
+void discardThreadRecord(DWORD threadId) {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  threads().records.erase(threadId);
+}
+
+void adoptThreadRecord(DWORD threadId) {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  slot.record = threads().records.at(threadId);
+}
+
+void endCurrentThread() {
+  if (slot.record) endThread(std::move(slot.record));
+  slot.record.reset();
+}
+
+void countOwnedWindowLocked(DWORD threadId, int delta) {
+  if (ThreadRecord* record = findLocked(threadId)) {
+    record->windowCount += delta;
+    if (delta > 0) record->hasQueue = true;
+  }
+}
+
+void killWindowTimersLocked(HWND window) {
+  auto& timers = selfLocked().timers;
+  timers.erase(std::remove_if(timers.begin(), timers.end(), [window](const Timer& t) { return t.window == window; }),
+               timers.end());
+}
+
+void cancelUndeliverableSendsLocked() {
+  auto& sends = selfLocked().sends;
+  for (auto it = sends.begin(); it != sends.end();) {
+    if (resolveLocked((*it)->target).window == nullptr) {
+      finishSendLocked(**it, 0);
+      it = sends.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+LRESULT sendToWindow(HWND target, std::optional<int> itemId, UINT message, WPARAM wParam, LPARAM lParam) {
+  std::unique_lock<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfLocked();
+  const DWORD owner = ownerThreadLocked(target);
+  if (owner == self.id) {
+    lock.unlock();
+    return deliverMessage(target, itemId, message, wParam, lParam);
+  }
+  ThreadRecord* receiver = owner == NO_THREAD_RECORD ? nullptr : findLocked(owner);
+  if (receiver == nullptr) return 0;
+
+  PendingSend send;
+  send.target = target;
+  send.itemId = itemId;
+  send.message = message;
+  send.wParam = wParam;
+  send.lParam = lParam;
+  send.sender = &self;
+  receiver->sends.push_back(&send);
+  receiver->wake.notify_all();
+  if (receiver->windowCount > 0) {
+    lock.unlock();
+    frontEnd().wakeMainThread();
+    lock.lock();
+  }
+  // While it waits, the sender carries out sends to its own windows, as on
+  // Windows, so two window threads sending to each other cannot deadlock.
+  while (!send.done) {
+    if (!carryOutSendsLocked(lock, self) && !send.done) {
+      self.wake.wait(lock, [&] { return send.done || !self.sends.empty(); });
+    }
+  }
+  return send.result;
+}
+
+bool allThreadsIdle() {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  const DWORD caller = slot.record ? slot.record->id : NO_THREAD_RECORD;
+  for (const auto& [id, record] : threads().records) {
+    if (!record->hasQueue) continue;
+    if (!record->posted.empty() || !record->sends.empty() || record->quitPending || !record->timers.empty()) {
+      return false;
+    }
+    if (id != caller && !record->blockedWaiting) return false;
+  }
+  return true;
+}
+
+int msUntilNextTimer() {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  return msUntilNextTimerLocked(selfLocked());
+}
+
+DWORD GetCurrentThreadId() {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  return selfLocked().id;
+}
+
+BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
+  return postToThread(threadId, makeMessage(nullptr, message, wParam, lParam));
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD owner = NO_THREAD_RECORD;
+  {
+    std::lock_guard<std::mutex> lock(threads().mutex);
+    owner = window == nullptr ? selfLocked().id : ownerThreadLocked(window);
+  }
+  if (owner == NO_THREAD_RECORD) return FALSE;
+  return postToThread(owner, makeMessage(window, message, wParam, lParam));
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return sendToWindow(window, std::nullopt, message, wParam, lParam);
+}
+
+BOOL GetMessageA(MSG* msg, HWND /*window*/, UINT /*filterMin*/, UINT /*filterMax*/) {
+  if (msg == nullptr) return -1;
+  std::unique_lock<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfWithQueueLocked();
+  for (;;) {
+    switch (takeLocked(lock, self, msg, true, true)) {
+      case Take::Message: return TRUE;
+      case Take::Quit: return FALSE;
+      case Take::Nothing: blockLocked(lock, self); break;
+    }
+  }
+}
+
+BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT /*filterMin*/, UINT /*filterMax*/, UINT removeMessage) {
+  if (msg == nullptr) return FALSE;
+  std::unique_lock<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfWithQueueLocked();
+  return takeLocked(lock, self, msg, (removeMessage & PM_REMOVE) != 0, true) == Take::Nothing ? FALSE : TRUE;
+}
+
+BOOL WaitMessage() {
+  std::unique_lock<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfWithQueueLocked();
+  for (;;) {
+    if (carryOutSendsLocked(lock, self) || hasWorkLocked(self)) return TRUE;
+    blockLocked(lock, self);
+  }
+}
+
+BOOL TranslateMessage(const MSG* /*msg*/) { return FALSE; }
+
+LRESULT DispatchMessageA(const MSG* msg) {
+  if (msg == nullptr || msg->hwnd == nullptr) return 0;
+  return deliverMessage(msg->hwnd, std::nullopt, msg->message, msg->wParam, msg->lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfWithQueueLocked();
+  self.quitPending = true;
+  self.quitCode = exitCode;
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+  if (message == WM_CLOSE) DestroyWindow(window);
+  return 0;
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC timerProc) {
+  if (window == nullptr || timerProc != nullptr) return 0;
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfWithQueueLocked();
+  if (ownerThreadLocked(window) != self.id) return 0;
+  const Clock::duration period = std::max<Clock::duration>(std::chrono::milliseconds(elapseMs), MIN_TIMER_PERIOD);
+  const auto due = Clock::now() + period;
+  const std::uint64_t order = threads().nextTimerOrder++;
+  for (Timer& timer : self.timers) {
+    if (timer.window == window && timer.id == id) {
+      timer.due = due;
+      timer.period = period;
+      timer.armedOrder = order;
+      return TRUE;
+    }
+  }
+  self.timers.push_back(Timer{window, id, due, period, order});
+  return TRUE;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id) {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  auto& timers = selfLocked().timers;
+  const auto found =
+      std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.window == window && t.id == id; });
+  if (found == timers.end()) return FALSE;
+  timers.erase(found);
+  return TRUE;
+}
+
+void processPendingMessages() {
+  MSG msg;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(threads().mutex);
+      ThreadRecord& self = selfWithQueueLocked();
+      if (takeLocked(lock, self, &msg, true, false) == Take::Nothing) return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}

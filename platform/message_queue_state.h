@@ -1,0 +1,13 @@
+// What a front end may learn of the messaging internals, to tell when the
+// program has nothing left to do (the headless front end's runUntilIdle).
+#pragma once
+
+// True when nothing more can happen without the user: no thread has a posted
+// message, an incoming send or WM_QUIT waiting, no timer is armed, and every
+// thread with a queue other than the caller is blocked waiting for messages
+// (a worker that is converting is not). Any thread.
+bool allThreadsIdle();
+
+// Milliseconds until the calling thread's next timer is due (0 when one is
+// due now), or -1 when it has no timer.
+int msUntilNextTimer();

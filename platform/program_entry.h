@@ -1,0 +1,9 @@
+// What the program provides to the platform, as Windows' loader expects of
+// an executable: its entry point and its instance (the resources it carries).
+// A front end's main() calls WinMain on the main thread, once.
+#pragma once
+
+#include "platform/win_types.h"
+
+int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+HINSTANCE programInstance();

@@ -1,0 +1,153 @@
+// Sends from a worker to the main thread's window: the worker waits until
+// the window's thread has carried the call out, modal boxes included.
+#include "tests/platform/platform_test_window.h"
+
+#include "platform/dialogs.h"
+#include "platform/threads.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace platform_test;
+
+namespace {
+
+constexpr WPARAM REPORT = 130;
+
+struct SendJob {
+  HWND window = nullptr;
+  const char* text = "";
+  std::atomic<bool> done{false};
+  BOOL textResult = -1;
+  LRESULT previousPosition = -1;
+};
+
+DWORD sendFromWorker(void* parameter) {
+  auto* job = static_cast<SendJob*>(parameter);
+  job->textResult = SetDlgItemTextA(job->window, IDC_LABEL_FIELD, job->text);
+  job->previousPosition = SendDlgItemMessageA(job->window, IDC_BAR, PBM_SETPOS, 40, 0);
+  job->done.store(true);
+  PostMessageA(job->window, WM_COMMAND, REPORT, 0);
+  return 0;
+}
+
+HANDLE startWorker(SendJob& job) { return CreateThread(nullptr, 0, sendFromWorker, &job, 0, nullptr); }
+
+class PlatformCrossThreadSend : public WindowTest {};
+
+TEST_F(PlatformCrossThreadSend, WorkerWaitsUntilTheMainThreadHandlesTheSend) {
+  HWND window = createWindow();
+  SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, 7, 0);
+  SendJob job;
+  job.window = window;
+  job.text = " from the worker";
+  HANDLE worker = startWorker(job);
+  ASSERT_NE(worker, nullptr);
+
+  // The main thread is not looking at messages: nothing can be carried out.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(job.done.load());
+  EXPECT_EQ(frontEnd.controlText(window, IDC_LABEL_FIELD), "");
+
+  // GetMessageA carries out both sends before it returns the posted report.
+  MSG msg;
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+  EXPECT_EQ(msg.wParam, REPORT);
+  EXPECT_TRUE(job.done.load());
+  EXPECT_EQ(job.textResult, TRUE);
+  EXPECT_EQ(job.previousPosition, 7);
+  EXPECT_EQ(frontEnd.controlText(window, IDC_LABEL_FIELD), " from the worker");
+  EXPECT_EQ(frontEnd.progressPosition(window, IDC_BAR), 40);
+  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(worker);
+}
+
+// A box that stays up until a control update has come through its loop.
+class ModalFrontEnd final : public HeadlessFrontEnd {
+ public:
+  int showMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
+    HeadlessFrontEnd::showMessageBox(owner, text, caption, type);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!updated && std::chrono::steady_clock::now() < deadline) {
+      waitForEvents(100);
+      processPendingMessages();
+    }
+    return IDOK;
+  }
+  void windowChanged(HWND window, int controlId) override {
+    HeadlessFrontEnd::windowChanged(window, controlId);
+    if (controlId == IDC_LABEL_FIELD) updated = true;
+  }
+  bool updated = false;
+};
+
+TEST_F(PlatformCrossThreadSend, ModalMessageBoxKeepsHandlingSends) {
+  HWND window = createWindow();
+  ModalFrontEnd modal;
+  SendJob job;
+  job.window = window;
+  job.text = " during the box";
+  HANDLE worker = startWorker(job);
+  ASSERT_NE(worker, nullptr);
+
+  EXPECT_EQ(MessageBoxA(window, "wait", "ERROR", MB_ICONERROR), IDOK);
+  EXPECT_TRUE(modal.updated);
+  EXPECT_EQ(modal.controlText(window, IDC_LABEL_FIELD), " during the box");
+  ASSERT_TRUE(modal.runUntilIdle());
+  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(worker);
+  EXPECT_EQ(procedureLog().commands(), (std::vector<WPARAM>{REPORT}));
+  ASSERT_EQ(modal.messageBoxes().size(), 1u);
+  EXPECT_EQ(modal.messageBoxes()[0].caption, "ERROR");
+  setFrontEnd(&frontEnd);
+}
+
+TEST_F(PlatformCrossThreadSend, SendToAWindowDestroyedMeanwhileReturnsZero) {
+  HWND window = createWindow();
+  SendJob job;
+  job.window = window;
+  HANDLE worker = startWorker(job);
+  ASSERT_NE(worker, nullptr);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(DestroyWindow(window));  // the worker's send is still waiting
+  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(worker);
+  EXPECT_EQ(job.textResult, FALSE);
+  EXPECT_EQ(job.previousPosition, 0);
+}
+
+TEST_F(PlatformCrossThreadSend, WindowOfAnEndedThreadTakesNoSends) {
+  HWND orphan = nullptr;
+  std::thread([&] { orphan = createWindow(); }).join();
+  ASSERT_NE(orphan, nullptr);
+  EXPECT_FALSE(IsWindow(orphan));
+  EXPECT_EQ(SendMessageA(orphan, WM_USER, 0, 0), 0);
+  EXPECT_FALSE(SetDlgItemTextA(orphan, IDC_LABEL_FIELD, "late"));
+  EXPECT_FALSE(PostMessageA(orphan, WM_COMMAND, REPORT, 0));
+}
+
+TEST_F(PlatformCrossThreadSend, SameThreadSendsAreDirect) {
+  HWND window = createWindow();
+  procedureLog().react = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT { return message == WM_USER ? 42 : 0; };
+  EXPECT_EQ(SendMessageA(window, WM_USER, 0, 0), 42);
+  EXPECT_EQ(procedureLog().messages.back().message, WM_USER);
+  EXPECT_TRUE(SetDlgItemTextA(window, IDC_LABEL_FIELD, "direct"));
+  EXPECT_EQ(frontEnd.controlText(window, IDC_LABEL_FIELD), "direct");
+}
+
+TEST_F(PlatformCrossThreadSend, OnlyTheSendingCallsWorkFromAnotherThread) {
+  HWND window = createWindow();
+  HWND push = GetDlgItem(window, IDC_PUSH);
+  BOOL enabled = TRUE;
+  HWND found = push;
+  std::thread([&] {
+    enabled = EnableWindow(push, FALSE);
+    found = GetDlgItem(window, IDC_PUSH);
+  }).join();
+  EXPECT_FALSE(enabled);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_TRUE(frontEnd.controlEnabled(window, IDC_PUSH));
+}
+
+}  // namespace
