@@ -1,0 +1,157 @@
+#include "platform/qt/control_widget.h"
+
+#include "platform/qt/byte_names.h"
+#include "platform/resources.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+
+namespace {
+
+bool isClass(const ControlModel& control, const char* className) { return control.className == className; }
+
+Qt::Alignment staticAlignment(DWORD style) {
+  Qt::Alignment alignment;
+  switch (style & SS_TYPEMASK) {
+    case SS_CENTER:
+      alignment = Qt::AlignHCenter;
+      break;
+    case SS_RIGHT:
+      alignment = Qt::AlignRight;
+      break;
+    default:
+      alignment = Qt::AlignLeft;
+      break;
+  }
+  return alignment | ((style & SS_CENTERIMAGE) != 0 ? Qt::AlignVCenter : Qt::AlignTop);
+}
+
+QLabel* createLabel(const ControlModel& control, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(staticAlignment(control.style));
+  // A vertically centred static is one line; the others wrap, as Windows' do.
+  label->setWordWrap((control.style & SS_CENTERIMAGE) == 0);
+  if ((control.style & SS_SUNKEN) != 0) {
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+    label->setMargin(1);
+  }
+  return label;
+}
+
+// Windows takes a click anywhere in a check box or radio button, not only
+// on its mark and text.
+template <typename Button>
+class WholeRectButton : public Button {
+ public:
+  using Button::Button;
+
+ protected:
+  bool hitButton(const QPoint& at) const override { return this->rect().contains(at); }
+};
+
+QFrame* createEtched(QFrame::Shape shape, QWidget* parent) {
+  auto* frame = new QFrame(parent);
+  frame->setFrameShape(shape);
+  frame->setFrameShadow(QFrame::Sunken);
+  frame->setLineWidth(1);
+  return frame;
+}
+
+}  // namespace
+
+ControlKind controlKind(const ControlModel& control) {
+  if (isClass(control, CLASS_PROGRESS)) return ControlKind::progressBar;
+  if (isClass(control, CLASS_BUTTON)) {
+    switch (control.style & BS_TYPEMASK) {
+      case BS_CHECKBOX:
+        return (control.style & BS_PUSHLIKE) != 0 ? ControlKind::pushLikeCheckBox : ControlKind::checkBox;
+      case BS_RADIOBUTTON:
+        return ControlKind::radioButton;
+      default:
+        return ControlKind::pushButton;
+    }
+  }
+  switch (control.style & SS_TYPEMASK) {
+    case SS_ETCHEDHORZ:
+      return ControlKind::etchedLine;
+    case SS_ETCHEDFRAME:
+      return ControlKind::etchedFrame;
+    case SS_ICON:
+      return ControlKind::icon;
+    default:
+      return ControlKind::label;
+  }
+}
+
+QWidget* createControlWidget(const ControlModel& control, QWidget* parent, HINSTANCE resources) {
+  switch (controlKind(control)) {
+    case ControlKind::etchedLine:
+      return createEtched(QFrame::HLine, parent);
+    case ControlKind::etchedFrame:
+      return createEtched(QFrame::Box, parent);
+    case ControlKind::icon: {
+      auto* label = new QLabel(parent);
+      label->setPixmap(iconPixmap(resources, control.iconId));
+      return label;
+    }
+    case ControlKind::pushButton: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(false);
+      button->setDefault((control.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+      return button;
+    }
+    case ControlKind::checkBox:
+      return new WholeRectButton<QCheckBox>(parent);
+    case ControlKind::pushLikeCheckBox: {
+      auto* button = new QPushButton(parent);
+      button->setCheckable(true);
+      button->setAutoDefault(false);
+      button->setFlat((control.style & BS_FLAT) != 0);
+      return button;
+    }
+    case ControlKind::radioButton: {
+      auto* button = new WholeRectButton<QRadioButton>(parent);
+      // The program sets every mark itself, so the group must not clear any.
+      button->setAutoExclusive(false);
+      return button;
+    }
+    case ControlKind::progressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      return bar;
+    }
+    case ControlKind::label:
+      break;
+  }
+  return createLabel(control, parent);
+}
+
+void showControlState(QWidget* widget, const ControlModel& control) {
+  widget->setEnabled(control.enabled);
+  if (auto* bar = dynamic_cast<QProgressBar*>(widget)) {
+    bar->setRange(control.progressMin, control.progressMax);
+    bar->setValue(control.progressPos);
+    return;
+  }
+  if (auto* button = dynamic_cast<QAbstractButton*>(widget)) {
+    button->setText(legibleText(control.text));
+    if (button->isCheckable()) button->setChecked(control.checked == BST_CHECKED);
+    return;
+  }
+  auto* label = dynamic_cast<QLabel*>(widget);
+  if (label != nullptr && label->pixmap().isNull()) label->setText(legibleText(control.text, LineBreaks::keep));
+}
+
+QAbstractButton* clickableButton(QWidget* widget) { return dynamic_cast<QAbstractButton*>(widget); }
+
+QPixmap iconPixmap(HINSTANCE resources, int iconId) {
+  const IconTemplate* icon = findIcon(resources, iconId);
+  return icon == nullptr ? QPixmap() : QPixmap(icon->xpm);
+}
