@@ -3,6 +3,7 @@
 #include "platform/qt/byte_names.h"
 #include "platform/qt/file_name_dialog.h"
 #include "platform/qt/window_view.h"
+#include "platform/message_queue_state.h"
 #include "platform/window_model.h"
 
 #include <QAbstractEventDispatcher>
@@ -38,16 +39,28 @@ bool QtFrontEnd::WakeReceiver::event(QEvent* event) {
   return true;
 }
 
-QtFrontEnd::ModalScope::ModalScope(QtFrontEnd& frontEnd) : frontEnd_(frontEnd) { ++frontEnd_.modalDepth_; }
+QtFrontEnd::ModalScope::ModalScope(QtFrontEnd& frontEnd) : frontEnd_(frontEnd) {
+  ++frontEnd_.modalDepth_;
+  frontEnd_.armModalTimer();
+}
 
 QtFrontEnd::ModalScope::~ModalScope() {
-  if (--frontEnd_.modalDepth_ == 0) frontEnd_.closedViews_.clear();
+  if (--frontEnd_.modalDepth_ == 0) {
+    frontEnd_.modalTimer_.stop();
+    frontEnd_.closedViews_.clear();
+  }
 }
 
 QtFrontEnd::QtFrontEnd(HINSTANCE resources) : resources_(resources) {
   waitLimit_.setSingleShot(true);
   waitLimit_.setTimerType(Qt::PreciseTimer);
   dumpTimer_.setSingleShot(true);
+  modalTimer_.setSingleShot(true);
+  modalTimer_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&modalTimer_, &QTimer::timeout, [this] {
+    processPendingMessages();
+    armModalTimer();
+  });
   QObject::connect(&dumpTimer_, &QTimer::timeout, [this] {
     std::vector<const WindowView*> views;
     for (const auto& [window, view] : views_) views.push_back(view.get());
@@ -82,6 +95,14 @@ void QtFrontEnd::woken() {
   if (modalDepth_ == 0) return;
   wakeRequested_.store(false);
   processPendingMessages();
+  armModalTimer();
+}
+
+void QtFrontEnd::armModalTimer() {
+  if (modalDepth_ == 0) return;
+  const int dueInMs = msUntilNextTimer();
+  if (dueInMs < 0) modalTimer_.stop();
+  else modalTimer_.start(dueInMs);
 }
 
 QWidget* QtFrontEnd::ownerWidget(HWND owner) const { return view(owner); }

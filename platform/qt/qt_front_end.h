@@ -63,6 +63,8 @@ class QtFrontEnd final : public FrontEnd {
   };
 
   void woken();
+  // While a box or dialog is up, deferred commands still fire when due, as in Windows' modal loops.
+  void armModalTimer();
   void scheduleDump();
   QWidget* ownerWidget(HWND owner) const;
 
@@ -75,6 +77,7 @@ class QtFrontEnd final : public FrontEnd {
   std::atomic<bool> wakeEventPosted_{false};
   QTimer waitLimit_;
   QTimer dumpTimer_;
+  QTimer modalTimer_;
   WindowDump dump_;
   std::string lastDialogTitle_;
   WakeReceiver receiver_{*this};
