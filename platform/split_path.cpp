@@ -14,7 +14,7 @@ void copyPart(std::string_view part, char* out, int capacity) {
     return;
   }
   std::size_t const length = std::min(part.size(), static_cast<std::size_t>(capacity - 1));
-  std::copy_n(part.data(), length, out);
+  if (length > 0) std::copy_n(part.data(), length, out);  // an empty part may have no data pointer
   out[length] = '\0';
 }
 

@@ -1,0 +1,22 @@
+// The program's one state: the shared ConverterContext and what the window
+// keeps beside it. A static instance; tests and the batch program reach it
+// here and put it back to its initial state between two programs.
+#pragma once
+
+#include "core/converter_context.h"
+
+// Which workers read or write the open files right now (bits).
+enum FileHolder : unsigned {
+  FILE_HOLDER_SCAN = 1u,
+  FILE_HOLDER_CONVERSION = 2u,
+};
+
+struct ProgramState {
+  ConverterContext context;
+  unsigned fileHolders = 0;  // FileHolder bits
+};
+
+ProgramState& programState();
+ConverterContext& converterContext();
+// Only while no window and no worker of the program exists.
+void resetProgramState();

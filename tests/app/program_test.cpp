@@ -1,0 +1,107 @@
+#include "program_test.h"
+
+#include "app/program.h"
+#include "app/program_state.h"
+#include "app/settings_file.h"
+#include "platform/window.h"
+#include "res/program_resources.h"
+#include "res/resource_ids.h"
+#include "survey_files.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+void ProgramTest::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  folder = std::filesystem::temp_directory_path() /
+           ("veskconv-app-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "config");
+  ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+}
+
+void ProgramTest::TearDown() {
+  ui.setChangeObserver(nullptr);  // it may hold the test body's locals
+  if (window != nullptr && IsWindow(window)) {
+    ui.close(window);
+    ui.runUntilIdle();
+  }
+  if (window != nullptr) endProgram(programInstance());
+  window = nullptr;
+  std::filesystem::remove_all(folder);
+}
+
+void ProgramTest::start() {
+  window = startProgram(programInstance(), SW_SHOWNORMAL);
+  ASSERT_NE(window, nullptr);
+  settle();
+}
+
+void ProgramTest::quit() {
+  ui.click(window, IDC_EXIT);
+  settle();
+  EXPECT_TRUE(ui.quitReceived());
+  EXPECT_FALSE(IsWindow(window));
+  endProgram(programInstance());
+  window = nullptr;
+}
+
+void ProgramTest::settle() { ASSERT_TRUE(ui.runUntilIdle()) << "the program did not come to rest"; }
+
+std::string ProgramTest::path(const std::string& name) const { return (folder / name).string(); }
+
+std::string ProgramTest::settingsText() const {
+  std::ifstream file(folder / "config" / SETTINGS_FILE, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void ProgramTest::writeSettings(const std::string& text) const {
+  std::ofstream(folder / "config" / SETTINGS_FILE, std::ios::binary) << text;
+}
+
+std::uintmax_t ProgramTest::fileSize(const std::string& file) const { return std::filesystem::file_size(file); }
+
+std::string ProgramTest::writeSurvey(const std::string& name, const vsk::FileSpec& spec, int pings, bool otherRecords) {
+  const std::string file = path(name);
+  EXPECT_TRUE(survey_files::writeSurvey(file, spec, pings, otherRecords)) << file;
+  return file;
+}
+
+void ProgramTest::chooseSonarFile(const std::string& file) {
+  ui.answerFileDialog(file);
+  click(IDC_BROWSE_SONAR);
+}
+
+void ProgramTest::chooseSegyFile(const std::string& file) {
+  ui.answerFileDialog(file);
+  click(IDC_BROWSE_SEGY);
+}
+
+void ProgramTest::cancelSonarFile() {
+  ui.cancelFileDialog();
+  click(IDC_BROWSE_SONAR);
+}
+
+void ProgramTest::prepare(const std::string& sonarFile, const std::string& segyFile, int channelBox) {
+  chooseSonarFile(sonarFile);
+  chooseSegyFile(segyFile);
+  click(channelBox);
+}
+
+void ProgramTest::click(int controlId) {
+  EXPECT_TRUE(ui.click(window, controlId)) << "control " << controlId << " did not take the click";
+  settle();
+}
+
+void ProgramTest::clickMenu(unsigned itemId) {
+  EXPECT_TRUE(ui.clickMenu(window, itemId)) << "menu item " << itemId << " did not take the click";
+  settle();
+}
+
+bool ProgramTest::checked(int controlId) const { return ui.controlChecked(window, controlId) == BST_CHECKED; }
+
+ConverterContext& ProgramTest::context() const { return converterContext(); }

@@ -1,0 +1,56 @@
+// A fixture that runs the whole program on the headless front end, on the
+// test's own thread: a temporary folder for its files and settings
+// (XDG_CONFIG_HOME points into it), the start-up, and what a user does.
+#pragma once
+
+#include "platform/headless/headless_front_end.h"
+#include "vsktools/vsk_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct ConverterContext;
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the program and lets it settle; a program still running at the
+  // end of the test is closed and its state reset.
+  void start();
+  // EXIT, until the quit message; then the program's state is reset.
+  void quit();
+  void settle();
+
+  std::string path(const std::string& name) const;
+  std::string settingsText() const;
+  void writeSettings(const std::string& text) const;
+  std::uintmax_t fileSize(const std::string& file) const;
+
+  // A survey written with the writer: `pings` pings of every channel of spec.
+  std::string writeSurvey(const std::string& name, const vsk::FileSpec& spec, int pings, bool otherRecords = false);
+  // BROWSE and the dialog answered with file (or cancelled), until idle.
+  void chooseSonarFile(const std::string& file);
+  void chooseSegyFile(const std::string& file);
+  void cancelSonarFile();
+  // A survey accepted, a SEG-Y file ready, a channel box clicked.
+  void prepare(const std::string& sonarFile, const std::string& segyFile, int channelBox);
+  void click(int controlId);
+  void clickMenu(unsigned itemId);
+
+  std::string text(int controlId) const { return ui.controlText(window, controlId); }
+  bool enabled(int controlId) const { return ui.controlEnabled(window, controlId); }
+  bool checked(int controlId) const;
+  std::vector<MessageBoxRecord> boxes() const { return ui.messageBoxes(); }
+  std::size_t beepCount() const { return ui.beeps().size(); }
+  ConverterContext& context() const;
+
+  HeadlessFrontEnd ui;
+  HWND window = nullptr;
+  std::filesystem::path folder;
+};
