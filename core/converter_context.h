@@ -70,6 +70,8 @@ struct ConverterContext {
   int progressPercent = 0;
   void* recordBuffer = nullptr;
   unsigned char* sampleCursor = nullptr;
+  // The output trace buffer: whole traces (header, then samples) gathered by
+  // the engine and written in large pieces; freed with std::free at quit.
   std::uint16_t* traceSamples = nullptr;
   int recordBytes = 0;
   std::uint32_t pingCount = 0;
@@ -88,7 +90,7 @@ struct ConverterContext {
   unsigned char headerBuffer[HEADER_BUFFER_BYTES] = {};
 
   // Beyond the classic record: what the engine needs to be exact and honest.
-  std::uint32_t traceSamplesCapacity = 0;  // values traceSamples holds now
+  std::uint32_t traceSamplesCapacity = 0;  // 16-bit values traceSamples holds now
   int conversionOutcome = CONVERSION_OK;   // a ConversionOutcome, set by every run
   long conversionError = 0;                // GetLastError() of the failed write, or the reader's result
   std::uint64_t bytesWritten = 0;          // SEG-Y bytes written by the last run

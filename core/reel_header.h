@@ -8,9 +8,11 @@
 struct ConverterContext;
 
 // Stores sampleCount into samplesPerTrace and duration into traceDuration,
-// then rewrites every byte 0 to 3599 of headerBuffer. Cannot fail. A sample
-// count of 0, or a duration that gives an interval below 1 us, stores 0 as
-// the sample interval and the sampling rate.
+// then rewrites every byte 0 to 3599 of headerBuffer from segyFileName and
+// bigEndian. Cannot fail. A sample count of 0, or a duration that gives an
+// interval below 1 us, stores 0 as the sample interval and the sampling
+// rate. Line 10's alias figure is the Nyquist frequency in hertz (0 when
+// undefined); control characters of the base name show as '?'.
 void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, std::uint32_t sampleCount, float duration);
 
 // Copies text (without its terminator) to line, column (both from 1) of the

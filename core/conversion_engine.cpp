@@ -1,0 +1,204 @@
+#include "core/conversion_engine.h"
+
+#include "core/channel_locator.h"
+#include "core/converter_context.h"
+#include "core/reel_header.h"
+#include "core/selection_search.h"
+#include "core/sonar_records.h"
+#include "core/trace_header.h"
+#include "core/trace_output.h"
+#include "core/trace_samples.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "res/resource_ids.h"
+#include "vsktools/vsk_reader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+constexpr UINT SIMPLE_BEEP = 0xFFFFFFFFu;
+constexpr std::uint64_t FULL_PERCENT = 100;
+constexpr const char* NO_DATA_TEXT = "No Data";
+constexpr int PROCESSING_TEXT_BYTES = 64;
+
+// Data that belongs to one run, not to the context.
+struct Run {
+  ConverterContext* context;
+  int reelHeaderWritten = 0;
+  TraceOutput output = {};
+  unsigned char headerScratch[VSK_HEADER_SCRATCH_BYTES] = {};
+};
+
+struct PositionText {
+  int controlId;
+  const char* format;
+  double (*value)(const PingHeader*);
+};
+
+// In the order the texts are sent, after the ping number.
+constexpr PositionText METRES_TEXTS[] = {
+    {IDC_SHIP_POSITION_1, "E=%010.2f", pingShipX},
+    {IDC_SHIP_POSITION_2, "N=%010.2f", pingShipY},
+    {IDC_SENSOR_POSITION_1, "E=%010.2f", pingSensorX},
+    {IDC_SENSOR_POSITION_2, "N=%010.2f", pingSensorY},
+};
+constexpr PositionText DEGREES_TEXTS[] = {
+    {IDC_SHIP_POSITION_1, "Lat=%010.6f", pingShipY},
+    {IDC_SHIP_POSITION_2, "Lon=%09.6f", pingShipX},
+    {IDC_SENSOR_POSITION_1, "Lat=%010.6f", pingSensorY},
+    {IDC_SENSOR_POSITION_2, "Lon=%09.6f", pingSensorX},
+};
+
+void updateProgress(ConverterContext* context) {
+  const std::uint64_t position = filePosition64(context->sonarFile);
+  if (position == UINT64_MAX) return;
+  context->sonarFilePosition = position;
+  if (context->sonarFileSize == 0) return;
+  const auto percent = static_cast<int>(std::min(position * FULL_PERCENT / context->sonarFileSize, FULL_PERCENT));
+  if (percent == context->progressPercent) return;
+  context->progressPercent = percent;
+  SendDlgItemMessageA(context->window, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void showProcessingInformation(ConverterContext* context) {
+  const PingHeader* ping = context->currentPing;
+  char text[PROCESSING_TEXT_BYTES];
+  std::snprintf(text, sizeof text, "%ld", static_cast<long>(context->pingCount));
+  SetDlgItemTextA(context->window, IDC_PING_NUMBER, text);
+  const bool metres = navigationUnits(context->fileHeader) == 0;
+  for (const PositionText& shown : metres ? METRES_TEXTS : DEGREES_TEXTS) {
+    std::snprintf(text, sizeof text, shown.format, shown.value(ping));
+    SetDlgItemTextA(context->window, shown.controlId, text);
+  }
+}
+
+void addTrace(ConverterContext* context, TraceOutput& output, std::int16_t traceNumber, int position, int pairTrace,
+              bool reversed) {
+  BuildTraceHeader(context, traceNumber, position, pairTrace);
+  formTraceSamples(context, position, reversed, stageTrace(context, output));
+}
+
+void startRun(Run& run) {
+  ConverterContext* context = run.context;
+  run.reelHeaderWritten = 0;
+  run.output = TraceOutput{};
+  context->conversionOutcome = CONVERSION_OK;
+  context->conversionError = 0;
+  context->bytesWritten = 0;
+  context->tracesWritten = 0;
+  context->conversionStep = STEP_REWIND;
+}
+
+void rewindFiles(Run& run) {
+  ConverterContext* context = run.context;
+  SetFilePointer(context->sonarFile, 0, nullptr, FILE_BEGIN);
+  ReadVSKHeader(context->sonarFile, run.headerScratch);
+  SetFilePointer(context->segyFile, 0, nullptr, FILE_BEGIN);
+  context->pingCount = 0;
+  context->progressPercent = 0;
+  context->conversionStep = STEP_READ_RECORD;
+}
+
+void readRecord(ConverterContext* context) {
+  const int result = ReadNextVSKData(context->sonarFile, &context->recordBuffer, &context->recordBytes, VSK_READ_MODE);
+  if (result != VSK_OK) {
+    if (result != VSK_END_OF_FILE) {
+      context->conversionOutcome = CONVERSION_READ_FAILED;
+      context->conversionError = result;
+    }
+    context->conversionStep = STEP_FINISH;
+    return;
+  }
+  context->currentPing = static_cast<PingHeader*>(context->recordBuffer);
+  updateProgress(context);
+  context->conversionStep = STEP_EXAMINE_RECORD;
+}
+
+void examineRecord(Run& run) {
+  ConverterContext* context = run.context;
+  if (!isSonarPing(context->currentPing)) {
+    context->conversionStep = STEP_READ_RECORD;
+    return;
+  }
+  ++context->pingCount;
+  if (context->showProcessingInfo.load(std::memory_order_relaxed) != 0) showProcessingInformation(context);
+  locateChannels(context);
+  context->conversionStep = run.reelHeaderWritten == 1 ? STEP_WRITE_TRACES : STEP_BUILD_REEL_HEADER;
+}
+
+void buildReelHeader(ConverterContext* context) {
+  // A selected channel outside the tables has no geometry: its traces are headers alone.
+  const int channel = context->selectedChannel;
+  const bool inTables = channel >= 0 && channel < MAX_CHANNELS;
+  BuildReelHeader(context, context->tracesPerRecord, inTables ? context->channelSamples[channel] : 0,
+                  inTables ? context->channelDuration[channel] : 0.0f);
+  context->conversionStep = STEP_WRITE_REEL_HEADER;
+}
+
+void writeReelHeader(Run& run) {
+  ConverterContext* context = run.context;
+  if (!writeOutput(context, context->headerBuffer, REEL_HEADER_BYTES)) return;
+  run.reelHeaderWritten = 1;
+  context->conversionStep = STEP_WRITE_TRACES;
+}
+
+void writeTraces(Run& run) {
+  ConverterContext* context = run.context;
+  context->conversionStep = STEP_READ_RECORD;
+  const int selection = context->channelSelection;
+  if (selection < SELECTION_FIRST_PAIR || selection > SELECTION_LAST) {
+    MessageBeep(SIMPLE_BEEP);
+    return;
+  }
+  const int position = findSelection(context);
+  if (position < 0) {
+    SetDlgItemTextA(context->window, IDC_STATUS, NO_DATA_TEXT);
+    return;
+  }
+  const int pairTrace = isPairSelection(selection) ? 1 : 0;
+  if (!makeRoomForTraces(context, run.output, pairTrace != 0 ? 2 : 1)) return;
+  addTrace(context, run.output, 1, position, pairTrace, firstTraceReversed(context, position));
+  if (pairTrace != 0) addTrace(context, run.output, 2, position + 1, pairTrace, false);
+}
+
+// Cuts the output behind this run's bytes, or empties it when the run
+// failed, so no SEG-Y file looks complete when it is not.
+void finishRun(Run& run) {
+  ConverterContext* context = run.context;
+  if (context->conversionOutcome == CONVERSION_OK) flushTraces(context, run.output);
+  run.output = TraceOutput{};
+  if (context->conversionOutcome == CONVERSION_OK && SetEndOfFile(context->segyFile) == FALSE) {
+    context->conversionOutcome = CONVERSION_WRITE_FAILED;
+    context->conversionError = static_cast<long>(GetLastError());
+  }
+  if (context->conversionOutcome != CONVERSION_OK) {
+    SetFilePointer(context->segyFile, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(context->segyFile);
+  }
+  context->conversionStep = STEP_IDLE;
+}
+
+}  // namespace
+
+void runConversion(ConverterContext* context) {
+  Run run{context};
+  do {
+    switch (context->conversionStep) {
+      case STEP_IDLE: startRun(run); break;
+      case STEP_REWIND: rewindFiles(run); break;
+      case STEP_BUILD_REEL_HEADER: buildReelHeader(context); break;
+      case STEP_WRITE_REEL_HEADER: writeReelHeader(run); break;
+      case STEP_READ_RECORD: readRecord(context); break;
+      case STEP_EXAMINE_RECORD: examineRecord(run); break;
+      case STEP_WRITE_TRACES: writeTraces(run); break;
+      case STEP_FINISH: finishRun(run); break;
+      default:
+        MessageBeep(SIMPLE_BEEP);
+        context->conversionStep = STEP_IDLE;
+        break;
+    }
+  } while (context->conversionStep != STEP_IDLE);
+}
