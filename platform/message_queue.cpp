@@ -7,6 +7,7 @@
 #include "platform/window_registry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -22,6 +23,26 @@ using Clock = std::chrono::steady_clock;
 // Windows clamps short timers too; 0 ms would fire without end.
 constexpr auto MIN_TIMER_PERIOD = std::chrono::milliseconds(1);
 constexpr DWORD NO_THREAD_RECORD = 0;
+// A worker's control update is carried out within microseconds while the
+// window's thread is awake; waiting that long by spinning saves a sleep and a
+// wake-up on each side, which would cost more than the update itself. Both
+// sides spin only right after such traffic, so an idle program still blocks.
+constexpr auto SEND_SPIN = std::chrono::microseconds(50);
+constexpr auto RECENT_SEND = std::chrono::milliseconds(1);
+
+template <typename Predicate>
+bool spinUntil(Predicate ready, Clock::duration limit) {
+  const auto until = Clock::now() + limit;
+  do {
+    for (int i = 0; i < 64; ++i) {
+      if (ready()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    }
+  } while (Clock::now() < until);
+  return ready();
+}
 
 struct ThreadRecord;
 
@@ -35,6 +56,7 @@ struct PendingSend {
   LPARAM lParam = 0;
   LRESULT result = 0;
   bool done = false;
+  std::atomic<bool> finished{false};  // done, readable without the lock while spinning
   ThreadRecord* sender = nullptr;
 };
 
@@ -57,6 +79,8 @@ struct ThreadRecord {
   bool blockedWaiting = false;
   int windowCount = 0;
   std::condition_variable wake;
+  std::atomic<std::uint64_t> arrivals{0};  // posts and sends so far, readable without the lock
+  Clock::time_point lastSendCarriedOut{};
 };
 
 struct Threads {
@@ -124,6 +148,7 @@ MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 bool postLocked(ThreadRecord& target, const MSG& msg) {
   target.hasQueue = true;
   target.posted.push_back(msg);
+  target.arrivals.fetch_add(1, std::memory_order_release);
   target.wake.notify_all();
   return target.windowCount > 0;
 }
@@ -131,7 +156,9 @@ bool postLocked(ThreadRecord& target, const MSG& msg) {
 void finishSendLocked(PendingSend& send, LRESULT result) {
   send.result = result;
   send.done = true;
-  send.sender->wake.notify_all();
+  ThreadRecord* sender = send.sender;
+  send.finished.store(true, std::memory_order_release);  // the sender may return from here on
+  sender->wake.notify_all();
 }
 
 // Carries out every incoming send; returns whether there was any.
@@ -144,6 +171,7 @@ bool carryOutSendsLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self)
     const LRESULT result = deliverMessage(send->target, send->itemId, send->message, send->wParam, send->lParam);
     lock.lock();
     finishSendLocked(*send, result);
+    self.lastSendCarriedOut = Clock::now();
     any = true;
   }
   return any;
@@ -206,6 +234,14 @@ Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg
 void blockLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
   const int timeoutMs = msUntilNextTimerLocked(self);
   const bool ownsWindows = self.windowCount > 0;
+  if (ownsWindows && Clock::now() - self.lastSendCarriedOut < RECENT_SEND) {
+    const std::uint64_t seen = self.arrivals.load(std::memory_order_acquire);
+    lock.unlock();
+    const bool arrived =
+        spinUntil([&self, seen] { return self.arrivals.load(std::memory_order_acquire) != seen; }, SEND_SPIN);
+    lock.lock();
+    if (arrived) return;
+  }
   self.blockedWaiting = true;
   lock.unlock();
   if (ownsWindows) {
@@ -327,12 +363,15 @@ LRESULT sendToWindow(HWND target, std::optional<int> itemId, UINT message, WPARA
   send.lParam = lParam;
   send.sender = &self;
   receiver->sends.push_back(&send);
+  receiver->arrivals.fetch_add(1, std::memory_order_release);
   receiver->wake.notify_all();
-  if (receiver->windowCount > 0) {
-    lock.unlock();
-    frontEnd().wakeMainThread();
-    lock.lock();
+  const bool wakeFrontEnd = receiver->windowCount > 0;
+  lock.unlock();
+  if (wakeFrontEnd) frontEnd().wakeMainThread();
+  if (spinUntil([&send] { return send.finished.load(std::memory_order_acquire); }, SEND_SPIN)) {
+    return send.result;  // published before finished; the send is out of every queue
   }
+  lock.lock();
   // While it waits, the sender carries out sends to its own windows, as on
   // Windows, so two window threads sending to each other cannot deadlock.
   while (!send.done) {
