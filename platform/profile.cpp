@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,8 @@ constexpr mode_t kSettingsFolderMode = 0700;
 constexpr mode_t kPermissionBits = 07777;
 constexpr char kTemporarySuffix[] = ".XXXXXX";
 constexpr char kSettingsSubfolder[] = "/.config";
+
+std::atomic<bool> profileFilesDisabled{false};
 
 // ---- The text of a profile ----
 
@@ -365,7 +368,7 @@ bool replaceFile(const std::string& path, std::string_view text, const ProfileFi
 
 // The value of key, viewed in file.text, which lookUp fills.
 std::optional<std::string_view> lookUp(LPCSTR section, LPCSTR key, LPCSTR fileName, ProfileFile& file) {
-  if (section == nullptr || key == nullptr) {
+  if (section == nullptr || key == nullptr || profileFilesDisabled.load(std::memory_order_relaxed)) {
     return std::nullopt;
   }
   std::string const path = profilePath(fileName);
@@ -397,6 +400,8 @@ std::optional<UINT> parseDecimal(std::string_view text) {
 }
 
 }  // namespace
+
+void disableProfileFiles() { profileFilesDisabled.store(true, std::memory_order_relaxed); }
 
 std::string profilePath(LPCSTR fileName) {
   if (fileName == nullptr || fileName[0] == '\0') {
@@ -446,6 +451,9 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
   if (section == nullptr || key == nullptr) {
     return FALSE;
+  }
+  if (profileFilesDisabled.load(std::memory_order_relaxed)) {
+    return TRUE;
   }
   std::string_view const sectionName = trim(section);
   std::string_view const keyName = trim(key);

@@ -16,8 +16,8 @@
 // file; on any failure the old file is left as it was. Files over 64 MiB are
 // not read (defaults) nor rewritten (FALSE).
 //
-// No shared state: any thread, though two writers of one file race (the last
-// rename wins, the file is never torn).
+// No shared state but the switch below: any thread, though two writers of
+// one file race (the last rename wins, the file is never torn).
 #pragma once
 
 #include "platform/win_types.h"
@@ -44,6 +44,11 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 // that it reads back as the same bytes. Writing the value already stored
 // leaves the file untouched.
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+
+// For a process that must neither read nor write settings (the batch
+// program): from then on every read gives its default and every write
+// stores nothing and returns TRUE. Call before any thread reads settings.
+void disableProfileFiles();
 
 // Where a settings file name resolves to; empty for a null or empty name, or
 // when neither XDG_CONFIG_HOME nor a home folder is known.

@@ -1,0 +1,133 @@
+#include "batch_program.h"
+
+#include "survey_files.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr int EXEC_FAILED = 127;
+constexpr std::size_t READ_CHUNK = 4096;
+
+std::string readAll(int descriptor) {
+  std::string text;
+  char chunk[READ_CHUNK];
+  for (;;) {
+    const ssize_t got = ::read(descriptor, chunk, sizeof chunk);
+    if (got <= 0) break;  // a pty reports the end of its child as EIO
+    text.append(chunk, static_cast<std::size_t>(got));
+  }
+  return text;
+}
+
+std::string textOf(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+const std::string& installedBatch() {
+  static const std::string program = [] {
+    const std::filesystem::path prefix =
+        std::filesystem::temp_directory_path() / ("veskconv-batch-prefix-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(prefix);
+    const std::string command = std::string("'") + VESK_CMAKE_COMMAND + "' --install '" + VESK_BUILD_DIR +
+                                "' --component batch --prefix '" + prefix.string() + "' >/dev/null";
+    if (std::system(command.c_str()) != 0) return std::string();
+    // The prefix goes when the test process ends.
+    static const struct Remover {
+      std::filesystem::path path;
+      ~Remover() { std::filesystem::remove_all(path); }
+    } remover{prefix};
+    return (prefix / VESK_INSTALL_BINDIR / "veskconv-batch").string();
+  }();
+  return program;
+}
+
+BatchRun BatchTest::runBatch(const std::vector<std::string>& arguments, bool stderrOnTerminal) const {
+  BatchRun run;
+  const std::string& program = installedBatch();
+  if (program.empty()) {
+    ADD_FAILURE() << "veskconv-batch could not be installed";
+    return run;
+  }
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const std::filesystem::path outFile = folder / "batch.out";
+  const std::filesystem::path errFile = folder / "batch.err";
+  int terminal = -1;
+  int terminalChild = -1;
+  if (stderrOnTerminal && ::openpty(&terminal, &terminalChild, nullptr, nullptr, nullptr) != 0) {
+    ADD_FAILURE() << "no pseudo-terminal";
+    return run;
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::chdir(folder.c_str()) != 0) ::_exit(EXEC_FAILED);
+    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = stderrOnTerminal ? terminalChild : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(err, STDERR_FILENO);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(EXEC_FAILED);
+  }
+  if (stderrOnTerminal) {
+    ::close(terminalChild);
+    run.err = readAll(terminal);
+    ::close(terminal);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = textOf(outFile);
+  if (!stderrOnTerminal) run.err = textOf(errFile);
+  std::filesystem::remove(outFile);
+  std::filesystem::remove(errFile);
+  return run;
+}
+
+std::string BatchTest::fileBytes(const std::string& file) const { return textOf(file); }
+
+bool BatchTest::exists(const std::string& file) const { return std::filesystem::exists(file); }
+
+ExpectedSegy expectedSegy(bool bigEndian, std::uint32_t samples, int pings, const std::vector<TraceSource>& perPing) {
+  ExpectedSegy expected;
+  expected.bigEndian = bigEndian;
+  expected.samplesPerTrace = samples;
+  for (int ping = 0; ping < pings; ++ping) {
+    for (const TraceSource& source : perPing) {
+      std::vector<std::int16_t> trace(samples);
+      for (std::uint32_t i = 0; i < samples; ++i) {
+        const std::uint32_t from = source.reversed ? samples - 1 - i : i;
+        trace[i] = static_cast<std::int16_t>(survey_files::sampleValue(ping, source.position, from));
+      }
+      expected.traces.push_back(std::move(trace));
+    }
+  }
+  return expected;
+}
+
+vsk::FileSpec fourPairs(std::uint32_t samples) {
+  vsk::FileSpec spec;
+  for (std::uint8_t pair = 0; pair < 4; ++pair) {
+    const float frequency = 100.0f * static_cast<float>(pair + 1);
+    spec.sonarChannels.push_back(survey_files::channel(survey_files::PORT, static_cast<std::uint8_t>(2 * pair),
+                                                       frequency, samples));
+    spec.sonarChannels.push_back(survey_files::channel(survey_files::STARBOARD,
+                                                       static_cast<std::uint8_t>(2 * pair + 1), frequency, samples));
+  }
+  return spec;
+}

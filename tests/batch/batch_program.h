@@ -1,0 +1,43 @@
+// Runs the installed veskconv-batch on files in a test's folder: the
+// program is installed once per test process (cmake --install of the
+// "batch" component into a temporary prefix) and started as a script
+// starts it, with its output and errors caught. The fixture is the window
+// tests' one, so a test can also drive the window itself for comparison.
+#pragma once
+
+#include "program_test.h"
+#include "segy_check.h"
+
+#include <string>
+#include <vector>
+
+struct BatchRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// The installed program's path; empty when it could not be installed.
+const std::string& installedBatch();
+
+class BatchTest : public ProgramTest {
+ protected:
+  // veskconv-batch with arguments, in the test's folder; stderr on a
+  // pseudo-terminal when asked (then err holds what the terminal got).
+  BatchRun runBatch(const std::vector<std::string>& arguments, bool stderrOnTerminal = false) const;
+  std::string fileBytes(const std::string& file) const;
+  bool exists(const std::string& file) const;
+};
+
+// Where a trace's samples come from: a table position of the ping, reversed
+// or not.
+struct TraceSource {
+  int position;
+  bool reversed;
+};
+
+// What survey_files::writeSurvey's pings give, one trace per source per ping.
+ExpectedSegy expectedSegy(bool bigEndian, std::uint32_t samples, int pings, const std::vector<TraceSource>& perPing);
+
+// Sub-channels 0 to 7: four port/starboard pairs at 100, 200, 300 and 400 kHz.
+vsk::FileSpec fourPairs(std::uint32_t samples);

@@ -1,0 +1,39 @@
+// The texts veskconv-batch adds to the window's own: its refusals, shown
+// as "ERROR: text" like the window's boxes, and the lines of --info. Formats
+// take their arguments in the order written beside them.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+inline constexpr const char* PROGRAM_TAG = "veskconv-batch";
+
+inline constexpr const char* OUTPUT_IS_INPUT = "The output [%s] is the input [%s]; it is left as it was.";  // output, input
+inline constexpr const char* OUTPUT_WRITTEN_BEFORE =
+    "The output [%s] belongs to an earlier input; it is left as it was.";  // output
+inline constexpr const char* SET_NOT_OFFERED = "The file [%s] has no channel set %s (it offers: %s).";  // input, set, sets
+inline constexpr const char* NO_SETS = "none";
+inline constexpr const char* NAME_TOO_LONG = "The file name [%s] is longer than %u bytes.";  // name, limit
+inline constexpr const char* NAME_IS_FOLDER = "[%s] is a folder.";                          // name
+inline constexpr const char* NAME_NOT_TAKEN = "The file dialog did not take [%s].";         // name
+inline constexpr const char* OPTION_NOT_TAKEN = "The window did not take the option %s.";    // option
+inline constexpr const char* RUN_DID_NOT_START = "The conversion of [%s] did not start.";    // input
+inline constexpr const char* PROGRAM_DID_NOT_START = "The program could not start.";
+inline constexpr const char* PROGRAM_DID_NOT_END =
+    "The program did not come to its end after [%s]; the inputs after it were not converted.";  // input
+
+// --info: the input's name, then these lines.
+inline constexpr const char* INFO_PING_COUNT = "  Ping Count : %s\n";  // the ping count field, blanks trimmed
+inline constexpr const char* INFO_CHANNEL = "  %s\n";                  // one line of the channel list
+inline constexpr const char* INFO_SETS = "  channel sets: %s\n";       // the sets offered, or NO_SETS
+
+// printf-style into a string of whatever length the arguments need.
+template <typename... Arguments>
+std::string formatted(const char* format, Arguments... arguments) {
+  const int length = std::snprintf(nullptr, 0, format, arguments...);
+  if (length <= 0) return format;
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, arguments...);
+  text.pop_back();
+  return text;
+}

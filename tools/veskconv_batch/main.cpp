@@ -1,0 +1,22 @@
+// veskconv-batch: converts VSK files to SEG-Y from scripts, running the
+// window's own logic on the headless front end. See USAGE_TEXT.
+#include "tools/veskconv_batch/batch_options.h"
+#include "tools/veskconv_batch/batch_run.h"
+#include "tools/veskconv_batch/batch_texts.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  const CommandLine line = parseCommandLine(argc, argv);
+  switch (line.status) {
+    case CommandLineStatus::Help:
+      std::fputs(USAGE_TEXT, stdout);
+      return EXIT_ALL_CONVERTED;
+    case CommandLineStatus::UsageError:
+      std::fprintf(stderr, "%s: %s\n\n%s", PROGRAM_TAG, line.error.c_str(), USAGE_TEXT);
+      return EXIT_USAGE;
+    case CommandLineStatus::Run:
+      break;
+  }
+  return runBatch(line.options);
+}
