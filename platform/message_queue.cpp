@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -30,18 +31,21 @@ constexpr DWORD NO_THREAD_RECORD = 0;
 constexpr auto SEND_SPIN = std::chrono::microseconds(50);
 constexpr auto RECENT_SEND = std::chrono::milliseconds(1);
 
+// After a few pause loops it yields, so a spinner never holds a core that the
+// thread it waits for needs (two threads may share one core on a busy machine).
 template <typename Predicate>
 bool spinUntil(Predicate ready, Clock::duration limit) {
   const auto until = Clock::now() + limit;
-  do {
+  for (int round = 0;; ++round) {
     for (int i = 0; i < 64; ++i) {
       if (ready()) return true;
 #if defined(__x86_64__) || defined(__i386__)
       __builtin_ia32_pause();
 #endif
     }
-  } while (Clock::now() < until);
-  return ready();
+    if (Clock::now() >= until) return ready();
+    if (round >= 4) std::this_thread::yield();
+  }
 }
 
 struct ThreadRecord;
@@ -231,8 +235,9 @@ Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg
 // Blocks until something may have arrived. A thread that owns windows waits
 // through the front end, so it can show and take the user's actions; the
 // others wait on their own condition.
-void blockLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
-  const int timeoutMs = msUntilNextTimerLocked(self);
+void blockLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, int limitMs = -1) {
+  int timeoutMs = msUntilNextTimerLocked(self);
+  if (limitMs >= 0 && (timeoutMs < 0 || limitMs < timeoutMs)) timeoutMs = limitMs;
   const bool ownsWindows = self.windowCount > 0;
   if (ownsWindows && Clock::now() - self.lastSendCarriedOut < RECENT_SEND) {
     const std::uint64_t seen = self.arrivals.load(std::memory_order_acquire);
@@ -450,6 +455,13 @@ BOOL WaitMessage() {
     if (carryOutSendsLocked(lock, self) || hasWorkLocked(self)) return TRUE;
     blockLocked(lock, self);
   }
+}
+
+void waitForMessages(int limitMs) {
+  std::unique_lock<std::mutex> lock(threads().mutex);
+  ThreadRecord& self = selfWithQueueLocked();
+  if (carryOutSendsLocked(lock, self) || hasWorkLocked(self)) return;
+  blockLocked(lock, self, limitMs);
 }
 
 BOOL TranslateMessage(const MSG* /*msg*/) { return FALSE; }

@@ -11,3 +11,8 @@ bool allThreadsIdle();
 // Milliseconds until the calling thread's next timer is due (0 when one is
 // due now), or -1 when it has no timer.
 int msUntilNextTimer();
+
+// Blocks the calling thread as GetMessageA does when it has nothing to do,
+// for at most limitMs (-1: no limit): returns when a message, a send or a due
+// timer may be waiting. For front ends that run their own loop.
+void waitForMessages(int limitMs);

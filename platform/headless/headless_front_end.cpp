@@ -138,9 +138,7 @@ bool HeadlessFrontEnd::runUntilIdle(int timeoutMs) {
     if (allThreadsIdle()) return true;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) return false;
-    const int timer = msUntilNextTimer();
-    const auto wait = timer < 0 ? left : std::min<decltype(left)>(timer, left);
-    wake_.wait(static_cast<int>(wait));
+    waitForMessages(static_cast<int>(left));
   }
 }
 

@@ -125,7 +125,9 @@ class Batch {
   static std::string offeredSets(const WindowSession& session) {
     std::string sets;
     for (const ChannelSet& set : channelSets()) {
-      if (session.offers(set)) sets += (sets.empty() ? "" : " ") + std::string(set.name);
+      if (!session.offers(set)) continue;
+      if (!sets.empty()) sets += ' ';
+      sets += set.name;
     }
     return sets.empty() ? NO_SETS : sets;
   }
