@@ -30,13 +30,13 @@ BOOL writeText(const char* key, const char* value) {
   return WritePrivateProfileStringA(SETTINGS_SECTION, key, value, SETTINGS_FILE);
 }
 
-void writeNumber(const char* key, LONG value) {
+BOOL writeNumber(const char* key, LONG value) {
   char text[NUMBER_TEXT_BYTES];
   std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-  writeText(key, text);
+  return writeText(key, text);
 }
 
-void writeFlag(const char* key, std::uint32_t flag) { writeText(key, flag != 0 ? "1" : "0"); }
+BOOL writeFlag(const char* key, std::uint32_t flag) { return writeText(key, flag != 0 ? "1" : "0"); }
 
 }  // namespace
 
@@ -79,10 +79,14 @@ void restoreWindowPosition(HWND window) {
 void saveSettings(HWND window, const ConverterContext& context) {
   RECT rect{};
   GetWindowRect(window, &rect);
-  writeNumber(KEY_WINDOW_TOP, rect.top);
-  writeNumber(KEY_WINDOW_LEFT, rect.left);
-  if (writeText(KEY_LAST_SONAR_FILE, context.sonarFileName) == FALSE) writeText(KEY_LAST_SONAR_FILE, "");
-  writeFlag(KEY_PROCESSING_INFO, context.showProcessingInfo.load(std::memory_order_relaxed));
-  writeFlag(KEY_BIG_ENDIAN, context.bigEndian);
-  writeFlag(KEY_SHIP_COORDINATES, context.useShipCoordinates);
+  bool saved = writeNumber(KEY_WINDOW_TOP, rect.top) != FALSE;
+  saved = writeNumber(KEY_WINDOW_LEFT, rect.left) != FALSE && saved;
+  if (writeText(KEY_LAST_SONAR_FILE, context.sonarFileName) == FALSE) {
+    saved = writeText(KEY_LAST_SONAR_FILE, "") != FALSE && saved;
+  }
+  saved = writeFlag(KEY_PROCESSING_INFO, context.showProcessingInfo.load(std::memory_order_relaxed)) != FALSE && saved;
+  saved = writeFlag(KEY_BIG_ENDIAN, context.bigEndian) != FALSE && saved;
+  saved = writeFlag(KEY_SHIP_COORDINATES, context.useShipCoordinates) != FALSE && saved;
+  // Lost settings are said once, naming the file, before the window goes.
+  if (!saved) showFileError(window, SETTINGS_WRITE_ERROR, profilePath(SETTINGS_FILE).c_str());
 }

@@ -26,5 +26,6 @@ void initializeProgram(HWND window, ConverterContext* context);
 void restoreWindowPosition(HWND window);
 
 // At the end of the quit handshake. A file name that cannot be stored as it
-// is (it would break the file's lines) is stored empty.
+// is (it would break the file's lines) is stored empty. When the file
+// cannot be written, one "ERROR" box names it.
 void saveSettings(HWND window, const ConverterContext& context);

@@ -51,6 +51,8 @@ inline constexpr const char* CONVERSION_WRITE_ERROR =
 inline constexpr const char* CONVERSION_READ_ERROR =
     "Error reading file [%s] during the conversion.\nThe SEG file was emptied.";  // sonarFileName
 inline constexpr const char* CONVERSION_MEMORY_ERROR = "Not enough memory to convert [%s].\nThe SEG file was emptied.";  // sonarFileName
+inline constexpr const char* SETTINGS_WRITE_ERROR =
+    "Error writing file [%s].\nThe settings of this run were not saved.";  // the settings file's path
 
 // File dialogs: each filter is its display text and pattern, each ended by a
 // terminator, and one more terminator after the last.

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -106,9 +107,9 @@ class EngineTest : public ::testing::Test {
   std::string segyPath;
 
   void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("vesk-core-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-              std::to_string(::getpid()));
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(test.begin(), test.end(), '/', '_');  // parameterised tests
+    folder = std::filesystem::temp_directory_path() / ("vesk-core-" + test + "-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     sonarPath = (folder / "survey.vsk").string();
     segyPath = (folder / "LINE1.sgy").string();

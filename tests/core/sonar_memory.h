@@ -26,12 +26,12 @@ struct SonarMemory {
 
 inline vsk::ChannelSpec channelSpec(std::uint8_t type, std::uint8_t subChannel, std::uint16_t bytesPerSample = 2,
                                     std::uint32_t samplesPerChannel = 0) {
-  vsk::ChannelSpec spec;
-  spec.type = type;
-  spec.subChannel = subChannel;
-  spec.bytesPerSample = bytesPerSample;
-  spec.samplesPerChannel = samplesPerChannel;
-  return spec;
+  vsk::ChannelSpec entry;
+  entry.type = type;
+  entry.subChannel = subChannel;
+  entry.bytesPerSample = bytesPerSample;
+  entry.samplesPerChannel = samplesPerChannel;
+  return entry;
 }
 
 inline vsk::PingChannel pingChannel(std::uint16_t number, std::vector<std::uint8_t> samples, std::uint32_t sampleCount) {
