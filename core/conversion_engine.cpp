@@ -102,10 +102,17 @@ void rewindFiles(Run& run) {
   context->conversionStep = STEP_READ_RECORD;
 }
 
+bool inputChangedSinceChecked(const ConverterContext* context) {
+  return context->sonarFileSize != 0 && filePosition64(context->sonarFile) != context->sonarFileSize;
+}
+
 void readRecord(ConverterContext* context) {
   const int result = ReadNextVSKData(context->sonarFile, &context->recordBuffer, &context->recordBytes, VSK_READ_MODE);
   if (result != VSK_OK) {
-    if (result != VSK_END_OF_FILE) {
+    // An end of file where the checked file did not end means someone cut or
+    // rewrote the survey after the ping count: the traces would not be the
+    // survey the user saw, so the run fails like a read error.
+    if (result != VSK_END_OF_FILE || inputChangedSinceChecked(context)) {
       context->conversionOutcome = CONVERSION_READ_FAILED;
       context->conversionError = result;
     }

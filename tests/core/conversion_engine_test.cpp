@@ -377,6 +377,28 @@ TEST_F(ConversionEngine, ReaderErrorEndsTheRunAndEmptiesTheOutput) {
   EXPECT_TRUE(output().empty());
 }
 
+TEST_F(ConversionEngine, AnInputThatEndsElsewhereThanWhenItWasCheckedFailsTheRun) {
+  {
+    vsk::Writer writer(sonarPath, pairAndSubbottom());
+    for (const vsk::Ping& p : pings(3, 10)) writer.writePing(p);
+    ASSERT_TRUE(writer.close());
+  }
+  open();
+  choose(SINGLE_1, 0, 10, 0.01f);
+  const std::uint64_t checkedSize = context->sonarFileSize;
+  for (const std::uint64_t sizeAtCheck : {checkedSize + 1, checkedSize - 1}) {
+    context->sonarFileSize = sizeAtCheck;  // as if the file was cut or grew after the ping count
+    run();
+    EXPECT_EQ(context->conversionOutcome, CONVERSION_READ_FAILED);
+    EXPECT_EQ(context->conversionError, VSK_END_OF_FILE);
+    EXPECT_TRUE(output().empty());
+  }
+  context->sonarFileSize = checkedSize;
+  run();
+  EXPECT_EQ(context->conversionOutcome, CONVERSION_OK);
+  EXPECT_FALSE(output().empty());
+}
+
 TEST_F(ConversionEngine, PingRecordShorterThanItsChannelsShowsNoData) {
   vsk::FileSpec file = pairAndSubbottom();
   std::vector<std::uint8_t> lying = vsk::encodePing(ping(1, {0, 1, 2}, 10));

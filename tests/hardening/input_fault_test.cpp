@@ -126,7 +126,7 @@ TEST_F(InputFaults, AnInputRewrittenWithGarbageEmptiesTheSegyFile) {
   expectRecovers();
 }
 
-TEST_F(InputFaults, AnInputCutAtARecordEndConvertsWhatItStillHolds) {
+TEST_F(InputFaults, AnInputCutAtARecordEndEmptiesTheSegyFileAndSaysSo) {
   prepareRun();
   // Behind the header: PINGS times a navigation record and a ping. Keep three of them.
   std::vector<unsigned char> bytes = fileBytes(survey);
@@ -135,15 +135,18 @@ TEST_F(InputFaults, AnInputCutAtARecordEndConvertsWhatItStillHolds) {
   bytes.resize(headerBytes() + KEPT * record);
   writeBytes(survey, bytes);
   process();
-  expectWholeTraces(KEPT * PAIR_TRACES);
+  expectFailedRead();
+  EXPECT_EQ(fileBytes(survey), bytes);
+  expectRecovers();
 }
 
-TEST_F(InputFaults, AnInputRewrittenAsAnotherSurveyGivesWholeTracesOfTheFirstGeometry) {
+TEST_F(InputFaults, AnInputRewrittenAsAnotherSurveyOfOtherSizeEmptiesTheSegyFile) {
   prepareRun();
   ASSERT_TRUE(survey_files::writeSurvey(survey, survey_files::twoPairsAndSubbottom(OTHER_SAMPLES), PINGS + 2));
   process();
-  // The geometry was fixed by the survey of the file as it was; the shorter traces are padded.
-  expectWholeTraces((PINGS + 2) * PAIR_TRACES);
+  // The geometry the user saw was the file as it was checked: its traces would not be this survey.
+  expectFailedRead();
+  expectRecovers();
 }
 
 TEST_F(InputFaults, AnInputRemovedBeforeItOpensOrHeldElsewhereIsNotOpened) {
