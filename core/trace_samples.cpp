@@ -67,9 +67,12 @@ void formTraceSamples(ConverterContext* context, int position, bool reversed, st
   context->sampleCursor = const_cast<unsigned char*>(channelSamplesStart(channel));
 
   const std::uint32_t samplesPerTrace = context->samplesPerTrace;
+  // A header count of 0 takes exactly samplesPerTrace samples, but never more
+  // than the channel holds (its entry's samples per channel).
   const std::uint32_t stored = channelStoredSamples(context, position);
-  const std::uint32_t count = std::min(samplesPerTrace, stored);
+  const std::uint32_t taken = channelSampleCount(channel) != 0 ? stored : std::min(samplesPerTrace, stored);
+  const std::uint32_t count = std::min(samplesPerTrace, taken);
   const bool eightBit = sampleWidth(entry) == 1;
-  FORMS[eightBit][context->bigEndian != 0][reversed](context->sampleCursor, stored, count, out);
+  FORMS[eightBit][context->bigEndian != 0][reversed](context->sampleCursor, taken, count, out);
   std::fill(out + count, out + samplesPerTrace, std::uint16_t{0});
 }

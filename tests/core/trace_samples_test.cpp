@@ -87,6 +87,11 @@ TEST_F(TraceSamples, CountZeroTakesTheEntrysSamples) {
   EXPECT_EQ(form(3, entry, channel, true), (std::vector<std::uint16_t>{3, 2, 1}));
   // The channel holds no more than its entry says: nothing is read behind it.
   EXPECT_EQ(form(5, entry, channel, true), (std::vector<std::uint16_t>{3, 2, 1, 0, 0}));
+  // Count 0 takes exactly samplesPerTrace samples: reversed, the first S of the channel, last first.
+  const vsk::ChannelSpec five = channelSpec(0, 0, 2, 5);
+  const vsk::PingChannel longer = sixteenBit({1, 2, 3, 4, 5}, 0);
+  EXPECT_EQ(form(3, five, longer, true), (std::vector<std::uint16_t>{3, 2, 1}));
+  EXPECT_EQ(form(3, five, longer, false), (std::vector<std::uint16_t>{1, 2, 3}));
 }
 
 TEST_F(TraceSamples, EveryFormOverSeveralBlocks) {
