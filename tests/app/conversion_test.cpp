@@ -24,30 +24,6 @@ using Conversion = ProgramTest;
 constexpr std::uint32_t SAMPLES = 200;
 constexpr int PINGS = 12;
 
-struct TraceSource {
-  int position;  // in the ping
-  bool reversed;
-};
-
-ExpectedSegy expectedSegy(bool bigEndian, std::uint32_t samples, int pings, std::vector<TraceSource> perPing,
-                          bool eightBit = false) {
-  ExpectedSegy expected;
-  expected.bigEndian = bigEndian;
-  expected.samplesPerTrace = samples;
-  for (int ping = 0; ping < pings; ++ping) {
-    for (const TraceSource& source : perPing) {
-      std::vector<std::int16_t> trace(samples);
-      for (std::uint32_t i = 0; i < samples; ++i) {
-        const std::uint32_t from = source.reversed ? samples - 1 - i : i;
-        std::uint16_t value = survey_files::sampleValue(ping, source.position, from);
-        if (eightBit) value = static_cast<std::uint16_t>((value & 0xFF) << 7);
-        trace[i] = static_cast<std::int16_t>(value);
-      }
-      expected.traces.push_back(std::move(trace));
-    }
-  }
-  return expected;
-}
 
 void expectQuietEnd(const HeadlessFrontEnd& ui, HWND window) {
   EXPECT_EQ(ui.controlText(window, IDC_STATUS), " Ready");

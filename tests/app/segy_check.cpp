@@ -1,5 +1,7 @@
 #include "segy_check.h"
 
+#include "survey_files.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -30,4 +32,24 @@ std::string segyioDifferences(const std::string& segyFile, const ExpectedSegy& e
   const int status = ::pclose(pipe);
   if (status != 0 && report.empty()) report = "check_segy.py failed with status " + std::to_string(status);
   return status == 0 ? std::string() : report;
+}
+
+ExpectedSegy expectedSegy(bool bigEndian, std::uint32_t samples, int pings, const std::vector<TraceSource>& perPing,
+                          bool eightBit) {
+  ExpectedSegy expected;
+  expected.bigEndian = bigEndian;
+  expected.samplesPerTrace = samples;
+  for (int ping = 0; ping < pings; ++ping) {
+    for (const TraceSource& source : perPing) {
+      std::vector<std::int16_t> trace(samples);
+      for (std::uint32_t i = 0; i < samples; ++i) {
+        const std::uint32_t from = source.reversed ? samples - 1 - i : i;
+        std::uint16_t value = survey_files::sampleValue(ping, source.position, from);
+        if (eightBit) value = static_cast<std::uint16_t>((value & 0xFF) << 7);
+        trace[i] = static_cast<std::int16_t>(value);
+      }
+      expected.traces.push_back(std::move(trace));
+    }
+  }
+  return expected;
 }

@@ -103,22 +103,6 @@ std::string BatchTest::fileBytes(const std::string& file) const { return textOf(
 
 bool BatchTest::exists(const std::string& file) const { return std::filesystem::exists(file); }
 
-ExpectedSegy expectedSegy(bool bigEndian, std::uint32_t samples, int pings, const std::vector<TraceSource>& perPing) {
-  ExpectedSegy expected;
-  expected.bigEndian = bigEndian;
-  expected.samplesPerTrace = samples;
-  for (int ping = 0; ping < pings; ++ping) {
-    for (const TraceSource& source : perPing) {
-      std::vector<std::int16_t> trace(samples);
-      for (std::uint32_t i = 0; i < samples; ++i) {
-        const std::uint32_t from = source.reversed ? samples - 1 - i : i;
-        trace[i] = static_cast<std::int16_t>(survey_files::sampleValue(ping, source.position, from));
-      }
-      expected.traces.push_back(std::move(trace));
-    }
-  }
-  return expected;
-}
 
 vsk::FileSpec fourPairs(std::uint32_t samples) {
   vsk::FileSpec spec;

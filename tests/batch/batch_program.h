@@ -29,15 +29,6 @@ class BatchTest : public ProgramTest {
   bool exists(const std::string& file) const;
 };
 
-// Where a trace's samples come from: a table position of the ping, reversed
-// or not.
-struct TraceSource {
-  int position;
-  bool reversed;
-};
-
-// What survey_files::writeSurvey's pings give, one trace per source per ping.
-ExpectedSegy expectedSegy(bool bigEndian, std::uint32_t samples, int pings, const std::vector<TraceSource>& perPing);
 
 // Sub-channels 0 to 7: four port/starboard pairs at 100, 200, 300 and 400 kHz.
 vsk::FileSpec fourPairs(std::uint32_t samples);
