@@ -1,10 +1,10 @@
 #include "platform/dialogs.h"
 
 #include "platform/front_end.h"
+#include "platform/path_queries.h"
 
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -46,16 +46,6 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, start - 1);
 }
 
-bool isFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool exists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
 FileDialogRequest requestFrom(const OPENFILENAMEA& dialog, bool save) {
   FileDialogRequest request;
   request.save = save;
@@ -76,23 +66,23 @@ BOOL runFileDialog(OPENFILENAMEA* dialog, bool save) {
     std::string path;
     if (!frontEnd().askFileName(dialog->hwndOwner, request, &path)) return FALSE;
     // A folder is entered, not chosen.
-    if (path.empty() || isFolder(path)) {
+    if (path.empty() || pathIsFolder(path)) {
       request.initialName = path;
       continue;
     }
     if (!request.defaultExtension.empty() && !hasExtension(path)) path += "." + request.defaultExtension;
     if (path.size() + 1 > dialog->nMaxFile) return FALSE;
     request.initialName = path;
-    if (isFolder(path)) continue;
-    if ((request.flags & OFN_PATHMUSTEXIST) != 0 && !isFolder(folderOf(path))) {
+    if (pathIsFolder(path)) continue;
+    if ((request.flags & OFN_PATHMUSTEXIST) != 0 && !pathIsFolder(folderOf(path))) {
       MessageBoxA(dialog->hwndOwner, (path + PATH_NOT_FOUND_TEXT).c_str(), request.title.c_str(), MB_ICONWARNING);
       continue;
     }
-    if ((request.flags & OFN_FILEMUSTEXIST) != 0 && !exists(path)) {
+    if ((request.flags & OFN_FILEMUSTEXIST) != 0 && !pathExists(path)) {
       MessageBoxA(dialog->hwndOwner, (path + FILE_NOT_FOUND_TEXT).c_str(), request.title.c_str(), MB_ICONWARNING);
       continue;
     }
-    if (save && (request.flags & OFN_OVERWRITEPROMPT) != 0 && exists(path) &&
+    if (save && (request.flags & OFN_OVERWRITEPROMPT) != 0 && pathExists(path) &&
         !frontEnd().confirmOverwrite(dialog->hwndOwner, path)) {
       continue;
     }

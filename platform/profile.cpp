@@ -1,9 +1,6 @@
 #include "platform/profile.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/profile_storage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,15 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Bounds the memory a hostile settings file can take.
-constexpr std::size_t kMaxProfileBytes = std::size_t{64} << 20;
-constexpr std::size_t kReadChunk = 64 * 1024;
-constexpr std::size_t kPasswdBuffer = 16 * 1024;
-constexpr mode_t kSettingsFolderMode = 0700;
-constexpr mode_t kPermissionBits = 07777;
-constexpr char kTemporarySuffix[] = ".XXXXXX";
-constexpr char kSettingsSubfolder[] = "/.config";
 
 std::atomic<bool> profileFilesDisabled{false};
 
@@ -220,154 +208,8 @@ bool validName(std::string_view name) {
 
 bool validKey(std::string_view key) { return validName(key) && !key.empty() && key.front() != '['; }
 
-// ---- Where the file lives ----
-
-bool isBareName(LPCSTR fileName) { return std::strchr(fileName, '/') == nullptr; }
-
-std::string homeFolder() {
-  LPCSTR const home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') {
-    return home;
-  }
-  passwd entry{};
-  passwd* found = nullptr;
-  std::vector<char> buffer(kPasswdBuffer);
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr) {
-    return found->pw_dir;
-  }
-  return {};
-}
-
-std::string settingsFolder() {
-  LPCSTR const configHome = std::getenv("XDG_CONFIG_HOME");
-  if (configHome != nullptr && configHome[0] == '/') {
-    return configHome;
-  }
-  std::string const home = homeFolder();
-  return home.empty() ? std::string() : home + kSettingsSubfolder;
-}
-
-bool createFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-    ::mkdir(folder.substr(0, slash).c_str(), kSettingsFolderMode);
-  }
-  ::mkdir(folder.c_str(), kSettingsFolderMode);
-  struct stat status {};
-  return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-std::string folderOf(const std::string& path) {
-  std::size_t const slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A settings file that is a symbolic link stays one: the write goes to its target.
-std::string writeTarget(const std::string& path) {
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-    return path;
-  }
-  char* const resolved = ::realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) {
-    return path;
-  }
-  std::string target = resolved;
-  std::free(resolved);
-  return target;
-}
-
-// ---- Reading and replacing the file ----
-
-enum class ReadStatus { Read, Missing, Failed };
-
-struct ProfileFile {
-  ReadStatus status = ReadStatus::Missing;
-  std::string text;
-  mode_t mode = 0;
-};
-
-ProfileFile readProfile(const std::string& path) {
-  ProfileFile file;
-  // Non-blocking so that a FIFO in place of the file cannot hang the open.
-  int const descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (descriptor < 0) {
-    file.status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
-    return file;
-  }
-  file.status = ReadStatus::Failed;
-  struct stat status {};
-  if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
-    file.mode = status.st_mode & kPermissionBits;
-    std::vector<char> chunk(kReadChunk);
-    for (;;) {
-      ssize_t const got = ::read(descriptor, chunk.data(), chunk.size());
-      if (got < 0 && errno == EINTR) {
-        continue;
-      }
-      if (got < 0 || file.text.size() + static_cast<std::size_t>(got) > kMaxProfileBytes) {
-        break;
-      }
-      if (got == 0) {
-        file.status = ReadStatus::Read;
-        break;
-      }
-      file.text.append(chunk.data(), static_cast<std::size_t>(got));
-    }
-  }
-  ::close(descriptor);
-  if (file.status == ReadStatus::Failed) {
-    file.text.clear();
-  }
-  return file;
-}
-
-bool writeAll(int descriptor, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t const written = ::write(descriptor, text.data(), text.size());
-    if (written < 0 && errno == EINTR) {
-      continue;
-    }
-    if (written <= 0) {
-      return false;
-    }
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-void syncFolder(const std::string& folder) {
-  int const descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor >= 0) {
-    ::fsync(descriptor);
-    ::close(descriptor);
-  }
-}
-
-// New files get mkstemp's owner-only mode; an existing file keeps its own.
-bool replaceFile(const std::string& path, std::string_view text, const ProfileFile& old) {
-  std::string temporary = path + kTemporarySuffix;
-  int const descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (descriptor < 0) {
-    return false;
-  }
-  bool done = writeAll(descriptor, text) && (old.status != ReadStatus::Read || ::fchmod(descriptor, old.mode) == 0) &&
-              ::fsync(descriptor) == 0;
-  done = ::close(descriptor) == 0 && done;
-  done = done && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!done) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  syncFolder(folderOf(path));
-  return true;
-}
-
 // The value of key, viewed in file.text, which lookUp fills.
-std::optional<std::string_view> lookUp(LPCSTR section, LPCSTR key, LPCSTR fileName, ProfileFile& file) {
+std::optional<std::string_view> lookUp(LPCSTR section, LPCSTR key, LPCSTR fileName, ProfileText& file) {
   if (section == nullptr || key == nullptr || profileFilesDisabled.load(std::memory_order_relaxed)) {
     return std::nullopt;
   }
@@ -375,7 +217,7 @@ std::optional<std::string_view> lookUp(LPCSTR section, LPCSTR key, LPCSTR fileNa
   if (path.empty()) {
     return std::nullopt;
   }
-  file = readProfile(path);
+  file = readProfileFile(path);
   return findValue(file.text, trim(section), trim(key));
 }
 
@@ -407,7 +249,7 @@ std::string profilePath(LPCSTR fileName) {
   if (fileName == nullptr || fileName[0] == '\0') {
     return {};
   }
-  if (!isBareName(fileName)) {
+  if (!isBareProfileName(fileName)) {
     return fileName;
   }
   std::string const folder = settingsFolder();
@@ -417,7 +259,7 @@ std::string profilePath(LPCSTR fileName) {
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName) {
   UINT const fallback = static_cast<UINT>(defaultValue);
   try {
-    ProfileFile file;
+    ProfileText file;
     std::optional<std::string_view> const value = lookUp(section, key, fileName, file);
     return value ? parseDecimal(*value).value_or(fallback) : fallback;
   } catch (const std::exception&) {
@@ -434,7 +276,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
   while (!chosen.empty() && chosen.back() == ' ') {
     chosen.remove_suffix(1);
   }
-  ProfileFile file;
+  ProfileText file;
   try {
     if (std::optional<std::string_view> const value = lookUp(section, key, fileName, file)) {
       chosen = *value;
@@ -465,22 +307,22 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (path.empty()) {
       return FALSE;
     }
-    std::string const target = writeTarget(path);
-    ProfileFile const old = readProfile(target);
-    if (old.status == ReadStatus::Failed) {
+    std::string const target = profileWriteTarget(path);
+    ProfileText const old = readProfileFile(target);
+    if (old.status == ProfileReadStatus::Failed) {
       return FALSE;
     }
     std::string const text = edited(old.text, sectionName, keyName, value);
     if (text == old.text) {
       return TRUE;
     }
-    if (text.size() > kMaxProfileBytes) {
+    if (text.size() > MAX_PROFILE_BYTES) {
       return FALSE;
     }
-    if (isBareName(fileName) && !createFolders(folderOf(target))) {
+    if (isBareProfileName(fileName) && !createProfileFolder(folderOfProfile(target))) {
       return FALSE;
     }
-    return replaceFile(target, text, old) ? TRUE : FALSE;
+    return replaceProfileFile(target, text, old) ? TRUE : FALSE;
   } catch (const std::exception&) {
     return FALSE;
   }
