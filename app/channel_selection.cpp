@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/deferred_command.h"
 #include "app/feedback.h"
+#include "app/program_state.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "core/sonar_records.h"
@@ -98,6 +99,11 @@ void showChannelSelection(HWND window, ConverterContext* context) {
 }
 
 void updateChannelSets(HWND window, ConverterContext* context) {
+  // A run reads channelSelection: the rules must not drop it meanwhile.
+  if (context->busy != 0) {
+    programState().channelSetsHeldBack = true;
+    return;
+  }
   if (context->sonarFileChecked == 1) {
     for (int k = 0; k < MAX_CHANNELS; ++k) {
       enableControl(window, CHANNEL_SET_BOX[SELECTION_FIRST_SINGLE + k], context->channelPresent[k] != 0);

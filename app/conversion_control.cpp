@@ -5,6 +5,7 @@
 #include "app/deferred_command.h"
 #include "app/feedback.h"
 #include "app/file_selection.h"
+#include "app/program_state.h"
 #include "app/ui_texts.h"
 #include "core/conversion_engine.h"
 #include "core/converter_context.h"
@@ -34,6 +35,9 @@ void reportFailedRun(HWND window, const ConverterContext& context) {
       break;
     case CONVERSION_OUT_OF_MEMORY:
       showFileError(window, CONVERSION_MEMORY_ERROR, context.sonarFileName);
+      break;
+    case CONVERSION_NO_TRACES:
+      showFileError(window, CONVERSION_NO_TRACES_ERROR, context.sonarFileName);
       break;
     default:
       break;
@@ -75,5 +79,9 @@ void finishConversion(HWND window, ConverterContext* context) {
   EnableWindow(GetDlgItem(window, IDC_PROCESS), TRUE);
   releaseFiles(window, FILE_HOLDER_CONVERSION);
   context->busy = 0;
+  if (programState().channelSetsHeldBack) {
+    programState().channelSetsHeldBack = false;
+    armDeferredCommand(window, CMD_UPDATE_CHANNEL_SETS);
+  }
   reportFailedRun(window, *context);
 }

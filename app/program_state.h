@@ -14,6 +14,8 @@ enum FileHolder : unsigned {
 struct ProgramState {
   ConverterContext context;
   unsigned fileHolders = 0;  // FileHolder bits
+  // CMD_UPDATE_CHANNEL_SETS came while busy: it runs once the run has ended.
+  bool channelSetsHeldBack = false;
 };
 
 ProgramState& programState();

@@ -50,6 +50,8 @@ inline constexpr const char* CONVERSION_WRITE_ERROR =
     "Error writing file [%s].\nCheck for DISK FULL or WRITE PROTECT state.\nThe SEG file was emptied.";  // segyFileName
 inline constexpr const char* CONVERSION_READ_ERROR =
     "Error reading file [%s] during the conversion.\nThe SEG file was emptied.";  // sonarFileName
+inline constexpr const char* CONVERSION_NO_TRACES_ERROR =
+    "No sonar ping of [%s] holds the chosen channels.\nThe SEG file holds no trace; it was emptied.";  // sonarFileName
 inline constexpr const char* CONVERSION_MEMORY_ERROR = "Not enough memory to convert [%s].\nThe SEG file was emptied.";  // sonarFileName
 inline constexpr const char* SETTINGS_WRITE_ERROR =
     "Error writing file [%s].\nThe settings of this run were not saved.";  // the settings file's path

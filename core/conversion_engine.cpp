@@ -177,6 +177,10 @@ void finishRun(Run& run) {
   ConverterContext* context = run.context;
   if (context->conversionOutcome == CONVERSION_OK) flushTraces(context, run.output);
   run.output = TraceOutput{};
+  // A reel header alone would read as a valid, empty survey line.
+  if (context->conversionOutcome == CONVERSION_OK && context->tracesWritten == 0) {
+    context->conversionOutcome = CONVERSION_NO_TRACES;
+  }
   if (context->conversionOutcome == CONVERSION_OK && SetEndOfFile(context->segyFile) == FALSE) {
     context->conversionOutcome = CONVERSION_WRITE_FAILED;
     context->conversionError = static_cast<long>(GetLastError());

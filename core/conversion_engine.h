@@ -18,6 +18,7 @@ enum ConversionStep : int {
 
 // Called with conversionStep at STEP_IDLE; returns with it at STEP_IDLE once
 // the reader delivers no further record, a write fails, or the sample buffer
-// cannot be had. conversionOutcome / conversionError say which; the output is
-// cut at the end of what the run wrote, and emptied when the run failed.
+// cannot be had. conversionOutcome / conversionError say which (a run that
+// wrote no trace failed too); the output is cut at the end of what the run
+// wrote, and emptied when the run failed.
 void runConversion(ConverterContext* context);

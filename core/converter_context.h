@@ -39,6 +39,7 @@ enum ConversionOutcome : int {
   CONVERSION_WRITE_FAILED,    // a WriteFile failed or was short (conversionError holds the error)
   CONVERSION_READ_FAILED,     // the reader refused a record (conversionError holds its result)
   CONVERSION_OUT_OF_MEMORY,   // the output sample buffer could not be obtained
+  CONVERSION_NO_TRACES,       // the input read to its end, but no sonar ping held the chosen channels
 };
 
 struct ConverterContext {

@@ -31,6 +31,7 @@ constexpr std::size_t ENTRY_FREQUENCY = 32;           // float32, kHz
 // PingHeader
 constexpr std::size_t PING_HEADER_BYTES = 256;
 constexpr std::size_t PING_HEADER_TYPE = 2;       // uint8, 0 = sonar ping
+constexpr std::uint8_t HEADER_TYPE_SONAR_PING = 0;
 constexpr std::size_t PING_CHANNEL_COUNT = 4;     // uint16
 constexpr std::size_t PING_YEAR = 14;             // uint16
 constexpr std::size_t PING_HOUR = 18;             // uint8
@@ -112,7 +113,7 @@ inline std::uint32_t sampleWidth(const ChannelEntry* e) { return entryBytesPerSa
 
 // PingHeader
 inline std::uint8_t pingHeaderType(const PingHeader* p) { return sonar::field<std::uint8_t>(p, sonar::PING_HEADER_TYPE); }
-inline bool isSonarPing(const PingHeader* p) { return pingHeaderType(p) == 0; }
+inline bool isSonarPing(const PingHeader* p) { return pingHeaderType(p) == sonar::HEADER_TYPE_SONAR_PING; }
 inline std::uint16_t pingChannelCount(const PingHeader* p) { return sonar::field<std::uint16_t>(p, sonar::PING_CHANNEL_COUNT); }
 inline std::uint16_t pingYear(const PingHeader* p) { return sonar::field<std::uint16_t>(p, sonar::PING_YEAR); }
 inline std::uint8_t pingHour(const PingHeader* p) { return sonar::field<std::uint8_t>(p, sonar::PING_HOUR); }

@@ -1,13 +1,18 @@
 // File services with Windows' semantics, over POSIX.
 //
-// Share mode 0 means what it means on Windows: while a handle is open, a
-// second CreateFileA of the same file (same device and inode) fails with
-// ERROR_SHARING_VIOLATION, whether the first open is in this process or in
-// another instance of the program (an advisory lock covers the second case).
+// Share mode 0 means what it means on Windows as far as Linux can tell: while
+// a handle is open, a second CreateFileA of the same file (same device and
+// inode) fails with ERROR_SHARING_VIOLATION, whether the first open is in this
+// process or in another instance of the program (an advisory lock covers the
+// second case). A file that another program holds open for writing (for
+// reading too, when we want to write it) is refused the same way, where the
+// kernel grants leases on it (docs/reliability.md says where it cannot).
 // So the open survey can never be chosen as the output and truncated.
 //
-// CREATE_ALWAYS checks sharing before it truncates. Handles may be used from
-// any thread, but not from two at once. GetLastError is per thread.
+// Only regular files open: a FIFO, socket or device fails with
+// ERROR_BAD_FILE_TYPE (a folder with ERROR_ACCESS_DENIED), and opening never
+// blocks. CREATE_ALWAYS checks sharing before it truncates. Handles may be
+// used from any thread, but not from two at once. GetLastError is per thread.
 #pragma once
 
 #include "platform/win_types.h"

@@ -24,6 +24,7 @@ struct ThreadState {
 };
 
 struct ThreadObject final : PlatformObject {
+  ThreadObject() : PlatformObject(ObjectKind::Thread) {}
   std::shared_ptr<ThreadState> state;
   BOOL close() override {
     std::lock_guard<std::mutex> lock(state->mutex);
@@ -72,7 +73,7 @@ HANDLE CreateThread(void* /*securityAttributes*/, std::size_t /*stackSize*/, LPT
 }
 
 DWORD WaitForSingleObject(HANDLE thread, DWORD timeoutMs) {
-  auto* object = thread == nullptr || thread == INVALID_HANDLE_VALUE ? nullptr : dynamic_cast<ThreadObject*>(thread);
+  auto* object = thread == nullptr || thread == INVALID_HANDLE_VALUE ? nullptr : (thread->kind == ObjectKind::Thread ? static_cast<ThreadObject*>(thread) : nullptr);
   if (object == nullptr || object->state->id == GetCurrentThreadId()) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;

@@ -78,6 +78,7 @@ constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD ERROR_BAD_FILE_TYPE = 222;  // not a regular file: a FIFO, socket or device
 
 // Messages
 constexpr UINT WM_NULL = 0x0000;

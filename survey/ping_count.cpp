@@ -12,6 +12,7 @@
 #include "survey/sonar_file_error.h"
 #include "vsktools/vsk_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -19,9 +20,10 @@ namespace {
 constexpr std::uint64_t PERCENT = 100;
 constexpr int PING_COUNT_TEXT_BYTES = 48;
 
+// A survey that grows while it is counted is counted on: the bar stays full.
 int percentOf(std::uint64_t position, std::uint64_t size) {
   if (size == 0) return 0;
-  return static_cast<int>(position * PERCENT / size);
+  return static_cast<int>(std::min(position * PERCENT / size, PERCENT));
 }
 
 }  // namespace
@@ -37,12 +39,18 @@ bool startPingCount(HWND window, ConverterContext* context) {
 
 int countPings(ConverterContext* context) {
   for (;;) {
-    const int result =
-        ReadNextVSKData(context->sonarFile, &context->recordBuffer, &context->recordBytes, VSK_READ_MODE);
-    if (result != VSK_OK) return result;
-    context->currentPing = static_cast<PingHeader*>(context->recordBuffer);
-    if (isSonarPing(context->currentPing)) ++context->pingCount;
+    // Only each record's start is needed: the bodies are stepped over.
+    int headerType = 0;
+    const int result = SkipNextVSKData(context->sonarFile, &headerType);
     context->sonarFilePosition = filePosition64(context->sonarFile);
+    if (result == VSK_END_OF_FILE) {
+      // The conversion checks the survey against the bytes counted here,
+      // even if it grew while it was counted.
+      context->sonarFileSize = context->sonarFilePosition;
+      return result;
+    }
+    if (result != VSK_OK) return result;
+    if (headerType == sonar::HEADER_TYPE_SONAR_PING) ++context->pingCount;
     const int percent = percentOf(context->sonarFilePosition, context->sonarFileSize);
     if (percent != context->progressPercent) {
       context->progressPercent = percent;

@@ -14,10 +14,11 @@ struct ConverterContext;
 // could not be reached: no answer will come.
 bool startPingCount(HWND window, ConverterContext* context);
 
-// Scanner thread: reads records from where the survey stopped to the end,
-// adding the sonar pings to pingCount and moving the progress bar (sent to
-// the window) whenever the whole percentage changes. Returns the reader's
-// first nonzero result: -1 for a clean end of file.
+// Scanner thread: steps over records from where the survey stopped to the
+// end, adding the sonar pings to pingCount and moving the progress bar (sent
+// to the window) whenever the whole percentage changes. Returns the reader's
+// first nonzero result: -1 for a clean end of file, where sonarFileSize
+// becomes the size counted (a survey may grow while it is counted).
 int countPings(ConverterContext* context);
 
 // CMD_SCAN_DONE, main thread, with countPings' result: accepts the file

@@ -7,7 +7,9 @@
 // the header for its channel table and never fewer than 8 entries, zero-padded
 // past what the file holds. The library never reads outside the file and never
 // allocates more than the file can hold. Positions are 64-bit: files of
-// 4 GiB and more read to their end.
+// 4 GiB and more read to their end. The file is read ahead in large pieces;
+// the handle's position is kept where each operation says, so a caller may
+// ask for it and move it between calls.
 //
 // Called from one thread at a time (the program's command order sees to it).
 // Result values are listed in docs/vsk-reader.md.
@@ -50,6 +52,13 @@ int ReadVSKHeader(HANDLE file, void* scratch);
 // checking it as ReadFullVSKHeader does. 0: *record designates the whole
 // record, *recordBytes its length, and the file stands behind it. -1: the
 // position is exactly the end of the file. Any other value: an error
-// (VskResult); the position is then unspecified and the previous record's
-// bytes are no longer valid. mode is not interpreted.
+// (VskResult); the file then stands where the refused record starts (at 0
+// for a refused header), so the next read refuses it again, and the previous
+// record's bytes are no longer valid. mode is not interpreted.
 int ReadNextVSKData(HANDLE file, void** record, int* recordBytes, int mode);
+
+// Steps over the next record as ReadNextVSKData reads it, with the same
+// checks, results and positions, but without reading its body: for counting.
+// On 0, *headerType holds the record's header type. The record that
+// ReadNextVSKData returned last is no longer valid afterwards.
+int SkipNextVSKData(HANDLE file, int* headerType);

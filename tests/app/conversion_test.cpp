@@ -4,9 +4,11 @@
 #include "segy_check.h"
 #include "survey_files.h"
 
+#include "app/commands.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "platform/files.h"
+#include "platform/messages.h"
 #include "res/resource_ids.h"
 
 #include <algorithm>
@@ -188,6 +190,55 @@ TEST_F(Conversion, ARecordTheReaderRefusesDuringTheRunIsReported) {
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].text, "Error reading file [" + survey + "] during the conversion.\nThe SEG file was emptied.");
   EXPECT_EQ(fileSize(segy), 0u);
+}
+
+// A single channel stays chosen in a greyed box when the next survey lacks
+// it: converting it gives no trace, which is a failure, not a success.
+TEST_F(Conversion, ARunWithoutATraceIsReportedAndTheSegyFileEmptied) {
+  start();
+  chooseSonarFile(writeSurvey("full.vsk", survey_files::twoPairsAndSubbottom(SAMPLES), 3));
+  click(IDC_CHANNEL_5);
+  vsk::FileSpec pairOnly;
+  pairOnly.sonarChannels = {channel(PORT, 0, 100, SAMPLES), channel(STARBOARD, 1, 100, SAMPLES)};
+  const std::string survey = writeSurvey("pair.vsk", pairOnly, PINGS);
+  const std::string segy = path("pair.SEG");
+  chooseSonarFile(survey);
+  chooseSegyFile(segy);
+  ASSERT_EQ(context().channelSelection, 9);
+  ui.clearRecords();
+  click(IDC_PROCESS);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text,
+            "No sonar ping of [" + survey + "] holds the chosen channels.\nThe SEG file holds no trace; it was emptied.");
+  EXPECT_EQ(boxes()[0].caption, "ERROR");
+  EXPECT_EQ(boxes()[0].type & MB_ICONMASK, MB_ICONERROR);
+  EXPECT_EQ(fileSize(segy), 0u);
+  expectQuietEnd(ui, window);
+
+  click(IDC_PAIR_1);
+  ui.clearRecords();
+  click(IDC_PROCESS);
+  EXPECT_TRUE(boxes().empty()) << "the next run converts";
+  EXPECT_EQ(context().tracesWritten, 2u * PINGS);
+}
+
+// The enabling rules armed by the end of a count may come while a PROCESS
+// pressed during that count is under way: they wait for the run's end.
+TEST_F(Conversion, TheEnablingRulesNeverChangeTheChoiceOfARun) {
+  start();
+  prepare(writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(SAMPLES), PINGS), path("line.SEG"), IDC_PAIR_2);
+  context().pairChannel[1] = -1;
+  context().channelPresent[3] = 0;  // the rules would now drop pair 2
+  context().busy = 1;
+  PostMessageA(window, WM_COMMAND, CMD_UPDATE_CHANNEL_SETS, 0);
+  settle();
+  EXPECT_EQ(context().channelSelection, 1) << "held back while busy";
+  EXPECT_TRUE(enabled(IDC_PAIR_2));
+  PostMessageA(window, WM_COMMAND, CMD_CONVERSION_DONE, 0);
+  settle();
+  EXPECT_EQ(context().busy, 0);
+  EXPECT_EQ(context().channelSelection, SELECTION_NONE) << "carried out once the run has ended";
+  EXPECT_FALSE(enabled(IDC_PAIR_2));
 }
 
 }  // namespace

@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -78,6 +86,96 @@ TEST_F(FileServices, AnotherProcessCannotOpenAFileWeHold) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(sizeOf(survey), 10u);
   CloseHandle(in);
+}
+
+// Runs attempt in a child process that an alarm ends after a few seconds, so
+// an open that blocks fails the test instead of hanging it.
+bool inChildWithinSeconds(const std::function<bool()>& attempt) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(5);
+    ::_exit(attempt() ? 0 : 1);
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(FileServices, OnlyRegularFilesOpenAndNothingBlocks) {
+  const std::string fifo = path("line.vsk");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socketPath = path("socket.vsk");
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  const auto refused = [](HANDLE h, DWORD error) {
+    return h == INVALID_HANDLE_VALUE && GetLastError() == error;
+  };
+  for (const std::string& name : {fifo, socketPath, std::string("/dev/null"), std::string("/dev/zero")}) {
+    EXPECT_TRUE(inChildWithinSeconds([&] { return refused(openRead(name), ERROR_BAD_FILE_TYPE); })) << name;
+    EXPECT_TRUE(inChildWithinSeconds([&] { return refused(createWrite(name), ERROR_BAD_FILE_TYPE); })) << name;
+  }
+  // A FIFO with both ends open elsewhere would not block: it is refused all the same.
+  const int bothEnds = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(bothEnds, 0);
+  EXPECT_TRUE(refused(openRead(fifo), ERROR_BAD_FILE_TYPE));
+  EXPECT_TRUE(refused(createWrite(fifo), ERROR_BAD_FILE_TYPE));
+  ::close(bothEnds);
+  ::close(listener);
+  EXPECT_TRUE(fs::is_fifo(fifo)) << "a refused output is not replaced";
+}
+
+TEST_F(FileServices, ASurveyOpenForWritingElsewhereIsInUse) {
+  const std::string survey = path("line7.vsk");
+  writeText(survey, "still being recorded");
+  // Another program's descriptor: no flock of ours on it.
+  const int recorder = ::open(survey.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(recorder, 0);
+  EXPECT_EQ(openRead(survey), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  ::close(recorder);
+
+  const int viewer = ::open(survey.c_str(), O_RDONLY);
+  HANDLE in = openRead(survey);
+  EXPECT_NE(in, INVALID_HANDLE_VALUE) << "another reader does not stop reading";
+  CloseHandle(in);
+  ::close(viewer);
+}
+
+TEST_F(FileServices, AnOutputOpenElsewhereIsInUseAndKeepsItsBytes) {
+  const std::string out = path("line7.SEG");
+  writeText(out, "a finished SEG-Y file");
+  const int viewer = ::open(out.c_str(), O_RDONLY);
+  ASSERT_GE(viewer, 0);
+  EXPECT_EQ(createWrite(out), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(sizeOf(out), 21u);
+  ::close(viewer);
+  HANDLE h = createWrite(out);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_EQ(sizeOf(out), 0u);
+}
+
+TEST_F(FileServices, WithoutALeaseOnlyOurOwnOpenersAreSeen) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a user without CAP_LEASE";
+  const std::string survey = path("others.vsk");
+  writeText(survey, "owned by root");
+  ::chmod(survey.c_str(), 0666);
+  ::chmod(dir_.c_str(), 0777);
+  const int recorder = ::open(survey.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(recorder, 0);
+  // Another user may not take a lease on root's file: the open falls back
+  // to the share lock alone, and the writer elsewhere goes unseen.
+  EXPECT_TRUE(inChildWithinSeconds([&] {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return false;
+    HANDLE in = openRead(survey);
+    return in != INVALID_HANDLE_VALUE;
+  }));
+  ::close(recorder);
 }
 
 TEST_F(FileServices, OpenErrorsAreReported) {

@@ -8,7 +8,9 @@
 #include "res/resource_ids.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace {
 
@@ -57,6 +59,63 @@ TEST_F(PingCount, AFileTheReaderRefusesHalfwayIsNotAccepted) {
   click(IDC_PROCESS);
   ASSERT_FALSE(boxes().empty());
   EXPECT_EQ(boxes()[0].text, FILES_MISSING);
+}
+
+// The survey's sample count pass reads up to 101 pings; a flaw it met must
+// be met again by the scan, whatever the survey's size and whatever file the
+// reader read before.
+TEST_F(PingCount, ASmallSurveyWithAFlawAtItsEndIsRefusedLikeALargeOne) {
+  start();
+  const std::string good = writeSurvey("good.vsk", survey_files::twoPairsAndSubbottom(3000), 150);
+  for (int pings : {3, 60, 100, 101, 150}) {
+    for (const char* flaw : {"stray bytes", "last ping cut short"}) {
+      SCOPED_TRACE(std::to_string(pings) + " pings, " + flaw);
+      // A survey with big pings first, so the reader's buffers have grown.
+      chooseSonarFile(good);
+      ASSERT_EQ(context().sonarFileChecked, 1);
+      const std::string name = "flawed-" + std::to_string(pings) + ".vsk";
+      const std::string file = writeSurvey(name, survey_files::twoPairsAndSubbottom(50), pings);
+      if (std::string(flaw) == "stray bytes") {
+        std::ofstream(file, std::ios::binary | std::ios::app) << std::string(12, '\x01');
+      } else {
+        std::filesystem::resize_file(file, fileSize(file) - 1);
+      }
+      ui.clearRecords();
+      chooseSonarFile(file);
+      EXPECT_EQ(context().sonarFileChecked, 0);
+      ASSERT_EQ(boxes().size(), 1u);
+      EXPECT_EQ(boxes()[0].text, "The file [" + file + "] does't match VSK specifications.");
+    }
+  }
+}
+
+TEST_F(PingCount, ASurveyThatGrewWhileCountedConvertsWhatWasCounted) {
+  start();
+  const vsk::FileSpec spec = survey_files::twoPairsAndSubbottom(50);
+  const std::string file = writeSurvey("growing.vsk", spec, 400);
+  const std::vector<std::uint8_t> extra = vsk::encodePing(survey_files::pingOf(spec, 400));
+  // Records appended once the scan has begun: the count includes them, and
+  // the conversion checks the survey against the size the count reached.
+  bool appended = false;
+  ui.setChangeObserver([&](HWND, int controlId) {
+    if (controlId == IDC_SONAR_PING_COUNT && !appended && text(IDC_SONAR_PING_COUNT) == PING_COUNT_WAIT) {
+      std::ofstream out(file, std::ios::binary | std::ios::app);
+      for (int i = 0; i < 5; ++i) out.write(reinterpret_cast<const char*>(extra.data()), static_cast<std::streamsize>(extra.size()));
+      appended = true;
+    }
+  });
+  chooseSonarFile(file);
+  ui.setChangeObserver(nullptr);
+  ASSERT_TRUE(appended);
+  EXPECT_EQ(text(IDC_SONAR_PING_COUNT), " 405 (sonar/subbottom) ");
+  EXPECT_EQ(context().sonarFileSize, fileSize(file));
+
+  chooseSegyFile(path("growing.SEG"));
+  click(IDC_PAIR_1);
+  ui.clearRecords();
+  click(IDC_PROCESS);
+  EXPECT_TRUE(boxes().empty()) << (boxes().empty() ? "" : boxes()[0].text);
+  EXPECT_EQ(context().tracesWritten, 2u * 405u);
 }
 
 }  // namespace

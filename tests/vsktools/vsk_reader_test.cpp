@@ -268,8 +268,74 @@ TEST_F(ReaderTest, EachIrregularRecordHasItsOwnError) {
     HANDLE file = openBytes(concat({header, ping, c.tail}), "irregular.vsk");
     EXPECT_EQ(readRecord(file).result, VSK_OK);
     EXPECT_EQ(readRecord(file).result, c.result);
+    EXPECT_EQ(positionOf(file), header.size() + ping.size()) << "left where the refused record starts";
+    EXPECT_EQ(readRecord(file).result, c.result) << "and refused again by the next read";
+    seek(file, header.size());
+    int type = -1;
+    EXPECT_EQ(SkipNextVSKData(file, &type), VSK_OK);
+    EXPECT_EQ(type, 0);
+    EXPECT_EQ(SkipNextVSKData(file, &type), c.result) << "stepping over bodies judges alike";
+    EXPECT_EQ(positionOf(file), header.size() + ping.size());
     close(file);
   }
+}
+
+TEST_F(ReaderTest, SteppingOverRecordsEndsWhereReadingThemEnds) {
+  const std::vector<std::uint8_t> header = vsk::encodeFileHeader(pairSpec());
+  std::vector<std::vector<std::uint8_t>> records;
+  // Short, long and longer-than-the-read-ahead records, pings and others.
+  for (std::uint32_t samples : {3u, 20u, 700u, 300000u, 5u, 90000u}) {
+    records.push_back(vsk::encodePing(pingOf(samples, samples)));
+    records.push_back(vsk::encodeOtherRecord(3, std::vector<std::uint8_t>(4 + samples % 97, 0x5A)));
+  }
+  std::vector<std::uint8_t> bytes = header;
+  for (const auto& r : records) bytes.insert(bytes.end(), r.begin(), r.end());
+  HANDLE file = openBytes(bytes);
+  std::uint64_t expected = header.size();
+  for (const auto& r : records) {
+    int type = -1;
+    ASSERT_EQ(SkipNextVSKData(file, &type), VSK_OK);
+    EXPECT_EQ(type, r[vsk::RECORD_HEADER_TYPE]);
+    expected += r.size();
+    EXPECT_EQ(positionOf(file), expected);
+  }
+  EXPECT_EQ(SkipNextVSKData(file, nullptr), VSK_END_OF_FILE);
+  seek(file, 0);
+  for (const auto& r : records) {
+    const Record read = readRecord(file);
+    ASSERT_EQ(read.result, VSK_OK);
+    ASSERT_EQ(read.length, static_cast<int>(r.size()));
+    EXPECT_EQ(std::memcmp(read.bytes, r.data(), r.size()), 0);
+  }
+  EXPECT_EQ(readRecord(file).result, VSK_END_OF_FILE);
+}
+
+// What was read before, in this file or another, never changes a verdict.
+TEST_F(ReaderTest, AVerdictDoesNotDependOnWhatWasReadBefore) {
+  const std::vector<std::uint8_t> header = vsk::encodeFileHeader(pairSpec());
+  const std::vector<std::uint8_t> big = vsk::encodePing(pingOf(1, 9000));
+  const std::vector<std::uint8_t> small = vsk::encodePing(pingOf(2, 10));
+  const std::vector<std::uint8_t> cut(small.begin(), small.end() - 1);
+  const std::string bigFile = writeFile("big.vsk", concat({header, big, big}));
+  const std::string flawed = writeFile("flawed.vsk", concat({header, small, small, cut}));
+  std::vector<int> verdicts;
+  for (const std::string& before : {std::string(), bigFile}) {
+    if (!before.empty()) {
+      HANDLE other = open(before);
+      while (readRecord(other).result == VSK_OK) {
+      }
+      close(other);
+    }
+    HANDLE file = open(flawed);
+    int result = VSK_OK;
+    while ((result = readRecord(file).result) == VSK_OK) {
+    }
+    verdicts.push_back(result);
+    verdicts.push_back(readRecord(file).result);
+    close(file);
+  }
+  EXPECT_EQ(verdicts, (std::vector<int>{VSK_ERROR_RECORD_PAST_END, VSK_ERROR_RECORD_PAST_END,
+                                         VSK_ERROR_RECORD_PAST_END, VSK_ERROR_RECORD_PAST_END}));
 }
 
 TEST_F(ReaderTest, RecordPastTheEndIsFoundWhetherOrNotTheBufferMustGrow) {
