@@ -4,6 +4,7 @@
 #include "platform/path_queries.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -57,6 +58,24 @@ FileDialogRequest requestFrom(const OPENFILENAMEA& dialog, bool save) {
   return request;
 }
 
+// A name typed in double quotes is taken as it stands, without the default
+// extension, as Windows' dialogs take it.
+bool unquote(std::string& path) {
+  if (path.size() < 2 || path.front() != '"' || path.back() != '"') return false;
+  path = path.substr(1, path.size() - 2);
+  return true;
+}
+
+// The default extension goes to a name typed without one; names being
+// case-insensitive on Windows, "line7" then also finds an existing
+// "line7.vsk" when "line7.VSK" does not exist.
+void addDefaultExtension(std::string& path, const std::string& extension) {
+  if (extension.empty() || hasExtension(path)) return;
+  path += "." + extension;
+  if (pathExists(path)) return;
+  if (const std::optional<std::string> found = findNameIgnoringCase(path)) path = *found;
+}
+
 // The rules Windows applies around the dialog; every refusal asks again,
 // starting from what was typed.
 BOOL runFileDialog(OPENFILENAMEA* dialog, bool save) {
@@ -65,12 +84,13 @@ BOOL runFileDialog(OPENFILENAMEA* dialog, bool save) {
   for (;;) {
     std::string path;
     if (!frontEnd().askFileName(dialog->hwndOwner, request, &path)) return FALSE;
+    const bool quoted = unquote(path);
     // A folder is entered, not chosen.
     if (path.empty() || pathIsFolder(path)) {
       request.initialName = path;
       continue;
     }
-    if (!request.defaultExtension.empty() && !hasExtension(path)) path += "." + request.defaultExtension;
+    if (!quoted) addDefaultExtension(path, request.defaultExtension);
     if (path.size() + 1 > dialog->nMaxFile) return FALSE;
     request.initialName = path;
     if (pathIsFolder(path)) continue;

@@ -1,7 +1,8 @@
 // Modal message boxes and the open and save file dialogs. The front end
 // shows them; the rules Windows applies around the dialog (default
-// extension, must-exist, overwrite prompt, the name limit) are applied here,
-// the same for every front end. While a dialog is up the calling thread
+// extension, found ignoring case when only that way it exists; a name in
+// double quotes taken as it stands; must-exist, overwrite prompt, the name
+// limit) are applied here, the same for every front end. While a dialog is up the calling thread
 // keeps handling sends and posted messages, as Windows' modal loops do.
 #pragma once
 

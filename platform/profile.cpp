@@ -38,11 +38,34 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
+bool isQuote(char c) { return c == '"' || c == '\''; }
+
+// One pair of the same quotes around the whole value, single or double.
+bool quotedValue(std::string_view value) {
+  return value.size() >= 2 && isQuote(value.front()) && value.back() == value.front();
+}
+
 std::string_view stripQuotes(std::string_view value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    return value.substr(1, value.size() - 2);
+  return quotedValue(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// Text of a code page: no NUL and no control character but the blanks and
+// line breaks. Anything else cannot be an INI file and is never rewritten.
+bool isProfileText(std::string_view text) {
+  return std::none_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r') ||
+           byte == 0x7F;
+  });
+}
+
+ProfileText readProfile(const std::string& path) {
+  ProfileText file = readProfileFile(path);
+  if (file.status == ProfileReadStatus::Read && !isProfileText(file.text)) {
+    file.status = ProfileReadStatus::Failed;
+    file.text.clear();
   }
-  return value;
+  return file;
 }
 
 // One line: [begin, end) is its text without the line break (LF or CR LF),
@@ -154,8 +177,7 @@ std::string_view lineBreakOf(std::string_view text) {
 
 // Quotes keep blanks at the ends and outer quotes through the next read.
 std::string encodeValue(std::string_view value) {
-  bool const quoted = !value.empty() && (isBlank(value.front()) || isBlank(value.back()) ||
-                                         (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
+  bool const quoted = !value.empty() && (isBlank(value.front()) || isBlank(value.back()) || quotedValue(value));
   return quoted ? '"' + std::string(value) + '"' : std::string(value);
 }
 
@@ -217,7 +239,7 @@ std::optional<std::string_view> lookUp(LPCSTR section, LPCSTR key, LPCSTR fileNa
   if (path.empty()) {
     return std::nullopt;
   }
-  file = readProfileFile(path);
+  file = readProfile(path);
   return findValue(file.text, trim(section), trim(key));
 }
 
@@ -308,7 +330,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
       return FALSE;
     }
     std::string const target = profileWriteTarget(path);
-    ProfileText const old = readProfileFile(target);
+    ProfileText const old = readProfile(target);
     if (old.status == ProfileReadStatus::Failed) {
       return FALSE;
     }
@@ -319,7 +341,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (text.size() > MAX_PROFILE_BYTES) {
       return FALSE;
     }
-    if (isBareProfileName(fileName) && !createProfileFolder(folderOfProfile(target))) {
+    if (isBareProfileName(fileName) && !createProfileFolder(folderOfProfile(path))) {
       return FALSE;
     }
     return replaceProfileFile(target, text, old) ? TRUE : FALSE;

@@ -1,9 +1,11 @@
 // Private-profile (INI) settings with Windows' semantics: sections and keys
 // are found case-insensitively (ASCII), the first of duplicate sections or
-// keys wins, blanks around keys and values are ignored, one pair of double
-// quotes around a value is stripped, lines starting with ';' and lines that
-// are neither "[section]" nor "key=value" are ignored. A missing or unreadable
-// file or key gives the default.
+// keys wins, blanks around keys and values are ignored, one pair of double or
+// single quotes around a value is stripped, lines starting with ';' and lines
+// that are neither "[section]" nor "key=value" are ignored. A missing or
+// unreadable file or key gives the default; so does a file that cannot be an
+// INI file (a NUL or a control character other than tab, line breaks, VT and
+// FF), which is never rewritten either.
 //
 // A bare file name (no '/') lives in the settings folder: $XDG_CONFIG_HOME
 // (when absolute), else ~/.config; a write creates that folder when missing.
@@ -32,7 +34,7 @@
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName);
 // Copies the value (or the default, trailing spaces dropped) into buffer, cut
 // to size - 1 bytes and zero-terminated; returns the bytes copied, terminator
-// excluded. A value is read up to a NUL byte in the file. A null section or
+// excluded. A null section or
 // key gives the default (section and key listing is not offered).
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                LPCSTR fileName);
@@ -40,8 +42,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 // when the file cannot be written, when the value holds a CR or LF, or when
 // the section or key name holds ']', '=', CR or LF, begins with ';' (a key
 // also with '['), or the key is empty. A value with blanks at either end, or
-// that begins and ends with '"', is written inside a pair of double quotes so
-// that it reads back as the same bytes. Writing the value already stored
+// that begins and ends with the same quote, is written inside a pair of double
+// quotes so that it reads back as the same bytes. Writing the value already stored
 // leaves the file untouched.
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
 

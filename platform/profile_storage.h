@@ -27,7 +27,8 @@ bool isBareProfileName(LPCSTR fileName);
 std::string settingsFolder();
 // The folder part of a path ("." when it has none).
 std::string folderOfProfile(const std::string& path);
-// Where a write goes: a settings file that is a link stays one.
+// Where a write goes: a settings file that is a link stays one, even when
+// the file it names does not exist yet.
 std::string profileWriteTarget(const std::string& path);
 // Creates the folder (and its parents) when missing; true when it exists.
 bool createProfileFolder(const std::string& folder);

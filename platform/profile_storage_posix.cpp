@@ -1,5 +1,7 @@
 #include "platform/profile_storage.h"
 
+#include "platform/path_queries.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -66,19 +68,7 @@ std::string folderOfProfile(const std::string& path) {
 }
 
 // A settings file that is a symbolic link stays one: the write goes to its target.
-std::string profileWriteTarget(const std::string& path) {
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-    return path;
-  }
-  char* const resolved = ::realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) {
-    return path;
-  }
-  std::string target = resolved;
-  std::free(resolved);
-  return target;
-}
+std::string profileWriteTarget(const std::string& path) { return followLinks(path); }
 
 ProfileText readProfileFile(const std::string& path) {
   ProfileText file;

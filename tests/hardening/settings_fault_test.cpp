@@ -83,8 +83,8 @@ TEST_F(SettingsFaults, ASettingsFileTooLargeToReadGivesTheDefaultsAndIsNotReplac
 }
 
 TEST_F(SettingsFaults, GarbageHugeValuesAndDuplicateKeysAreReadSafely) {
-  constexpr char BINARY_LINE[] = "\0\xff\x01\x02 binary [ = ; \x7f\n";
-  std::string garbage(BINARY_LINE, sizeof BINARY_LINE - 1);
+  constexpr char ODD_LINE[] = "\xff\x80 not [ a = ; pair\n";
+  std::string garbage(ODD_LINE, sizeof ODD_LINE - 1);
   garbage += "[VESKCONV]\n";
   garbage += std::string(KEY_LAST_SONAR_FILE) + "=" + std::string(HUGE_VALUE_BYTES, 'a') + "\n";
   garbage += std::string(KEY_LAST_SONAR_FILE) + "=/the/second/one.vsk\n";
@@ -92,7 +92,7 @@ TEST_F(SettingsFaults, GarbageHugeValuesAndDuplicateKeysAreReadSafely) {
   garbage += std::string(KEY_SHIP_COORDINATES) + "=0\n" + KEY_SHIP_COORDINATES + "=1\n";
   garbage += std::string(KEY_PROCESSING_INFO) + "=\xfe\xff\n";
   garbage += std::string(KEY_WINDOW_TOP) + "=99999999999999999999\n" + KEY_WINDOW_LEFT + "=-\n";
-  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 131) % 256);
+  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(0x80 + (i * 131) % 128);
   writeSettings(garbage);
 
   start();
@@ -115,6 +115,40 @@ TEST_F(SettingsFaults, GarbageHugeValuesAndDuplicateKeysAreReadSafely) {
   EXPECT_EQ(context().bigEndian, 1u);
   EXPECT_EQ(context().useShipCoordinates, 0u);
   EXPECT_EQ(context().showProcessingInfo.load(), 1u);
+}
+
+// Binary bytes cannot be an INI file: nothing is read from it, and it is
+// neither appended to nor replaced; the lost settings are said at quit.
+TEST_F(SettingsFaults, ASettingsFileThatIsNotTextIsLeftAsItWas) {
+  std::string random;
+  std::uint32_t state = 7;
+  for (int i = 0; i < (1 << 20); ++i) {
+    state = state * 1664525u + 1013904223u;
+    random += static_cast<char>(state >> 24);
+  }
+  const std::string withNul = std::string("[VESKCONV]\nMOTOROLA Memory Model=1\n") + '\0' + "\n";
+  for (const std::string& binary : {random, withNul}) {
+    writeSettings(binary);
+    start();
+    EXPECT_EQ(context().bigEndian, 0u) << "the defaults";
+    quitExpectingUnsavedSettings();
+    std::ifstream in(settingsPath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), binary);
+  }
+}
+
+TEST_F(SettingsFaults, ASettingsFileThatIsADanglingLinkStaysALink) {
+  const std::string target = path("kept-elsewhere.ini");
+  std::filesystem::create_directories(std::filesystem::path(settingsPath()).parent_path());
+  std::filesystem::create_symlink(target, settingsPath());
+  start();
+  click(IDC_LITTLE_ENDIAN);
+  ui.clearRecords();
+  quit();
+  EXPECT_TRUE(errorBoxes().empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(settingsPath()));
+  start();
+  EXPECT_EQ(context().bigEndian, 1u) << "read back through the link";
 }
 
 TEST_F(SettingsFaults, HostileVskNamesNeverInjectKeysOrSections) {

@@ -86,6 +86,53 @@ TEST_F(PlatformFileDialog, NameWithoutExtensionGetsTheDefaultOne) {
   EXPECT_EQ(std::string(name), folder + "/out.seg");
 }
 
+// Names are case-insensitive on Windows, where "line7" finds line7.vsk.
+TEST_F(PlatformFileDialog, ANameWithoutExtensionFindsTheFileWhateverItsCase) {
+  const std::string lower = folder + "/line8.vsk";
+  std::ofstream(lower) << "x";
+  OPENFILENAMEA d = dialog(false, "");
+  frontEnd.answerFileDialog(folder + "/line8");
+  ASSERT_TRUE(GetOpenFileNameA(&d));
+  EXPECT_EQ(std::string(name), lower);
+  EXPECT_TRUE(frontEnd.messageBoxes().empty());
+
+  // Two files that differ only in case: which one is meant cannot be told.
+  std::ofstream(folder + "/line9.vsk") << "x";
+  std::ofstream(folder + "/line9.Vsk") << "x";
+  frontEnd.answerFileDialog(folder + "/line9");
+  frontEnd.cancelFileDialog();
+  EXPECT_FALSE(GetOpenFileNameA(&d));
+  ASSERT_EQ(frontEnd.messageBoxes().size(), 1u);
+  EXPECT_EQ(frontEnd.messageBoxes()[0].text, folder + "/line9.VSK\nFile not found.\nCheck the file name and try again.");
+
+  // The save dialog finds an existing output the same way, and asks first.
+  const std::string output = folder + "/line8.seg";
+  std::ofstream(output) << "old";
+  OPENFILENAMEA s = dialog(true, "");
+  frontEnd.setOverwriteAnswer(true);
+  frontEnd.answerFileDialog(folder + "/line8");
+  ASSERT_TRUE(GetSaveFileNameA(&s));
+  EXPECT_EQ(std::string(name), output);
+  EXPECT_EQ(frontEnd.overwritePrompts(), (std::vector<std::string>{output}));
+  // A name typed with an extension is taken as typed.
+  frontEnd.answerFileDialog(folder + "/line8.SEG");
+  ASSERT_TRUE(GetSaveFileNameA(&s));
+  EXPECT_EQ(std::string(name), folder + "/line8.SEG");
+}
+
+TEST_F(PlatformFileDialog, ANameInDoubleQuotesIsTakenAsItStands) {
+  const std::string plain = folder + "/noext";
+  std::ofstream(plain) << "x";
+  OPENFILENAMEA d = dialog(false, "");
+  frontEnd.answerFileDialog("\"" + plain + "\"");
+  ASSERT_TRUE(GetOpenFileNameA(&d));
+  EXPECT_EQ(std::string(name), plain);
+  OPENFILENAMEA s = dialog(true, "");
+  frontEnd.answerFileDialog("\"" + folder + "/out\"");
+  ASSERT_TRUE(GetSaveFileNameA(&s));
+  EXPECT_EQ(std::string(name), folder + "/out");
+}
+
 TEST_F(PlatformFileDialog, NameThatDoesNotFitIsRefused) {
   OPENFILENAMEA d = dialog(true, "/keep.SEG");
   d.nMaxFile = static_cast<DWORD>(folder.size() + 8);  // "/ab.SEG" and the terminator fit exactly

@@ -180,7 +180,7 @@ TEST_F(ProfileTest, WriteReplacesInPlaceAndKeepsEveryOtherByte) {
       "\n"
       "[veskconv]\n"
       "  use ship COORDINATES =  0   \n"
-      "garbage \x01\xff line\n"
+      "garbage \xff line\n"
       "Use Ship Coordinates=9\n"
       "\n"
       "[Last]\n"
@@ -251,18 +251,50 @@ TEST_F(ProfileTest, AwkwardPathsReadBackIdentical) {
   EXPECT_EQ(get("VESKCONV", "After"), "kept");
 }
 
-TEST_F(ProfileTest, GarbageAndNulBytesAreSurvived) {
-  std::string garbage;
+TEST_F(ProfileTest, CodePageTextIsKeptByteForByte) {
+  // Every byte a text of any code page may hold, NUL and control characters aside.
+  std::string text;
   for (int i = 0; i < 4096; ++i) {
-    garbage += static_cast<char>((i * 151 + 7) % 256);
+    const auto byte = static_cast<unsigned char>((i * 151 + 7) % 256);
+    if (byte >= 0x20 && byte != 0x7F && byte != '[') text += static_cast<char>(byte);
+    if (i % 64 == 0) text += "\t\v\f\n";
   }
-  std::string const nul(1, '\0');
-  put(garbage + "\n[VESKCONV]\nName=ab" + nul + "cd\n[After]\n" + garbage);
-  EXPECT_EQ(get("VESKCONV", "Name"), "ab");
+  put(text + "\n[VESKCONV]\nName=ab\xff\x80" "cd\n[After]\n" + text);
+  EXPECT_EQ(get("VESKCONV", "Name"), "ab\xff\x80" "cd");
   EXPECT_EQ(get("VESKCONV", "Other", "d"), "d");
   ASSERT_TRUE(set("VESKCONV", "Flag", "1"));
-  EXPECT_EQ(contents(), garbage + "\n[VESKCONV]\nName=ab" + nul + "cd\nFlag=1\n[After]\n" + garbage);
+  EXPECT_EQ(contents(), text + "\n[VESKCONV]\nName=ab\xff\x80" "cd\nFlag=1\n[After]\n" + text);
   EXPECT_EQ(getInt("Flag", 0), 1u);
+}
+
+// A file with binary bytes is no INI file: read as missing, never rewritten.
+TEST_F(ProfileTest, AFileThatIsNotTextGivesTheDefaultsAndIsNeverRewritten) {
+  std::string random;
+  std::uint32_t state = 12345;
+  for (int i = 0; i < (1 << 20); ++i) {
+    state = state * 1103515245u + 12345u;
+    random += static_cast<char>(state >> 24);
+  }
+  const std::string valid = "[VESKCONV]\nFlag=1\nName=kept\n";
+  for (const std::string& binary :
+       {random, valid + std::string(1, '\0'), valid + "\x01", "\x1b" + valid, valid + "\x7f\n"}) {
+    put(binary);
+    EXPECT_EQ(getInt("Flag", 7), 7u);
+    EXPECT_EQ(get("VESKCONV", "Name", "dflt"), "dflt");
+    EXPECT_FALSE(set("VESKCONV", "Flag", "0"));
+    EXPECT_EQ(contents(), binary);
+  }
+}
+
+TEST_F(ProfileTest, SingleQuotesAreStrippedAsDoubleQuotesAre) {
+  put("[VESKCONV]\nSingle=' spaced '\nMixed='open\"\nAlone='\n");
+  EXPECT_EQ(get("VESKCONV", "Single"), " spaced ");
+  EXPECT_EQ(get("VESKCONV", "Mixed"), "'open\"");
+  EXPECT_EQ(get("VESKCONV", "Alone"), "'");
+  for (const char* value : {"'/quoted/single'", "'", "''", "' x '"}) {
+    ASSERT_TRUE(set("VESKCONV", "Last VSK File Name", value)) << value;
+    EXPECT_EQ(get("VESKCONV", "Last VSK File Name"), value);
+  }
 }
 
 TEST_F(ProfileTest, AHugeValueIsCutToTheBufferAndKept) {
@@ -369,6 +401,19 @@ TEST_F(ProfileTest, ReplacingKeepsModeAndLinksAndSkipsUnchangedWrites) {
   ASSERT_TRUE(WritePrivateProfileStringA("VESKCONV", "Name", "via link", link.c_str()));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(get("VESKCONV", "Name"), "via link");
+
+  // A link whose file does not exist yet stays a link too: the file is made.
+  fs::path const dangling = folder_ / "dangling.ini";
+  fs::create_symlink("elsewhere/target.ini", dangling);
+  fs::create_directory(folder_ / "elsewhere");
+  ASSERT_TRUE(WritePrivateProfileStringA("VESKCONV", "Name", "made", dangling.c_str()));
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(slurp(folder_ / "elsewhere" / "target.ini"), "[VESKCONV]\nName=made\n");
+  // A link into a folder that does not exist: refused, the link kept.
+  fs::path const nowhere = folder_ / "nowhere.ini";
+  fs::create_symlink("no/such/folder/x.ini", nowhere);
+  EXPECT_FALSE(WritePrivateProfileStringA("VESKCONV", "Name", "lost", nowhere.c_str()));
+  EXPECT_TRUE(fs::is_symlink(nowhere));
 }
 
 TEST_F(ProfileTest, BareNamesLiveInTheSettingsFolder) {
