@@ -6,6 +6,7 @@ namespace {
 
 constexpr float PING_DURATION = 0.1f;
 const std::vector<std::uint8_t> NAVIGATION_BODY(20, 0x11);
+constexpr std::uint32_t LARGE_PING_SAMPLES = 2000;
 
 }  // namespace
 
@@ -66,6 +67,14 @@ bool writeSurvey(const std::string& path, const vsk::FileSpec& spec, int pings, 
     if (otherRecords) writer.writeOtherRecord(NAVIGATION_RECORD, NAVIGATION_BODY);
     writer.writePing(pingOf(spec, ping));
   }
+  return writer.close();
+}
+
+bool writeSurveyOfSize(const std::string& path, std::uint64_t bytes) {
+  const vsk::FileSpec spec = twoPairsAndSubbottom(LARGE_PING_SAMPLES);
+  const std::vector<std::uint8_t> ping = vsk::encodePing(pingOf(spec, 0));
+  vsk::Writer writer(path, spec);
+  for (std::uint64_t written = 0; written < bytes; written += ping.size()) writer.writeBytes(ping);
   return writer.close();
 }
 

@@ -34,5 +34,7 @@ vsk::Ping pingOf(const vsk::FileSpec& spec, int ping);
 // The header of `spec`, then `pings` pings; with `otherRecords` a navigation record
 // before every ping. Returns false when the file could not be written.
 bool writeSurvey(const std::string& path, const vsk::FileSpec& spec, int pings, bool otherRecords = false);
+// Pings of twoPairsAndSubbottom(2000) until the file holds about `bytes`.
+bool writeSurveyOfSize(const std::string& path, std::uint64_t bytes);
 
 }  // namespace survey_files

@@ -7,15 +7,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
 constexpr int EXEC_FAILED = 127;
+constexpr int SIGNAL_EXIT_BASE = 128;
 constexpr std::size_t READ_CHUNK = 4096;
+constexpr auto HANG_LIMIT = std::chrono::minutes(5);
+constexpr auto POLL = std::chrono::milliseconds(2);
+constexpr const char* OUT_FILE = "batch.out";
+constexpr const char* ERR_FILE = "batch.err";
 
 std::string readAll(int descriptor) {
   std::string text;
@@ -55,47 +63,86 @@ const std::string& installedBatch() {
   return program;
 }
 
-BatchRun BatchTest::runBatch(const std::vector<std::string>& arguments, bool stderrOnTerminal) const {
+namespace {
+
+// 128 + the signal for a run a signal ended, as a shell reports it.
+int exitCodeOf(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return WIFSIGNALED(status) ? SIGNAL_EXIT_BASE + WTERMSIG(status) : -1;
+}
+
+}  // namespace
+
+RunningBatch BatchTest::startBatch(const std::vector<std::string>& arguments) const {
+  return RunningBatch{spawn(arguments, -1)};
+}
+
+BatchRun BatchTest::finish(const RunningBatch& batch) const {
   BatchRun run;
+  if (batch.pid <= 0) return run;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + HANG_LIMIT;
+  while (::waitpid(batch.pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(batch.pid, SIGKILL);
+      ::waitpid(batch.pid, &status, 0);
+      ADD_FAILURE() << "veskconv-batch hung";
+      break;
+    }
+    std::this_thread::sleep_for(POLL);
+  }
+  run.exitCode = exitCodeOf(status);
+  run.out = textOf(folder / OUT_FILE);
+  run.err = textOf(folder / ERR_FILE);
+  std::filesystem::remove(folder / OUT_FILE);
+  std::filesystem::remove(folder / ERR_FILE);
+  return run;
+}
+
+int BatchTest::spawn(const std::vector<std::string>& arguments, int terminalChild) const {
   const std::string& program = installedBatch();
   if (program.empty()) {
     ADD_FAILURE() << "veskconv-batch could not be installed";
-    return run;
+    return -1;
   }
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  const std::filesystem::path outFile = folder / "batch.out";
-  const std::filesystem::path errFile = folder / "batch.err";
-  int terminal = -1;
-  int terminalChild = -1;
-  if (stderrOnTerminal && ::openpty(&terminal, &terminalChild, nullptr, nullptr, nullptr) != 0) {
-    ADD_FAILURE() << "no pseudo-terminal";
-    return run;
-  }
+  const std::filesystem::path outFile = folder / OUT_FILE;
+  const std::filesystem::path errFile = folder / ERR_FILE;
   const pid_t child = ::fork();
   if (child == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(EXEC_FAILED);
     const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = stderrOnTerminal ? terminalChild : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = terminalChild >= 0 ? terminalChild : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
     ::execv(program.c_str(), argv.data());
     ::_exit(EXEC_FAILED);
   }
-  if (stderrOnTerminal) {
-    ::close(terminalChild);
-    run.err = readAll(terminal);
-    ::close(terminal);
+  return child;
+}
+
+BatchRun BatchTest::runBatch(const std::vector<std::string>& arguments, bool stderrOnTerminal) const {
+  if (!stderrOnTerminal) return finish(startBatch(arguments));
+  BatchRun run;
+  int terminal = -1;
+  int terminalChild = -1;
+  if (::openpty(&terminal, &terminalChild, nullptr, nullptr, nullptr) != 0) {
+    ADD_FAILURE() << "no pseudo-terminal";
+    return run;
   }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = textOf(outFile);
-  if (!stderrOnTerminal) run.err = textOf(errFile);
-  std::filesystem::remove(outFile);
-  std::filesystem::remove(errFile);
+  const int child = spawn(arguments, terminalChild);
+  ::close(terminalChild);
+  if (child < 0) {
+    ::close(terminal);
+    return run;
+  }
+  const std::string err = readAll(terminal);
+  ::close(terminal);
+  run = finish(RunningBatch{child});
+  run.err = err;
   return run;
 }
 

@@ -12,9 +12,14 @@
 #include <vector>
 
 struct BatchRun {
-  int exitCode = -1;
+  int exitCode = -1;   // 128 + the signal when a signal ended it
   std::string out;
   std::string err;
+};
+
+// A batch started in the background, for a test that acts while it runs.
+struct RunningBatch {
+  int pid = -1;
 };
 
 // The installed program's path; empty when it could not be installed.
@@ -25,7 +30,14 @@ class BatchTest : public ProgramTest {
   // veskconv-batch with arguments, in the test's folder; stderr on a
   // pseudo-terminal when asked (then err holds what the terminal got).
   BatchRun runBatch(const std::vector<std::string>& arguments, bool stderrOnTerminal = false) const;
+  RunningBatch startBatch(const std::vector<std::string>& arguments) const;
+  // Waits for its end; a batch that hangs is killed after a few minutes and
+  // the test fails.
+  BatchRun finish(const RunningBatch& batch) const;
   std::string fileBytes(const std::string& file) const;
+  // The pid of the batch started with its stderr to terminalChild (or a file
+  // when -1), stdout to a file; -1 when it could not start.
+  int spawn(const std::vector<std::string>& arguments, int terminalChild) const;
   bool exists(const std::string& file) const;
 };
 

@@ -89,13 +89,6 @@ TEST_F(BatchConversion, SeveralInputsGoIntoTheOutputFolderUnderTheirOwnNames) {
       << run.err;
 }
 
-TEST_F(BatchConversion, AnOutputNameWithoutExtensionGetsTheDialogsDefault) {
-  writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(SAMPLES), PINGS);
-  const BatchRun run = runBatch({"-c", "subbottom", "-o", "result", "line.vsk"});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_FALSE(exists(path("result")));
-  EXPECT_EQ(segyioDifferences(path("result.SEG"), expectedSegy(false, SAMPLES, PINGS, {{4, false}})), "");
-}
 
 // The batch and a user at the window, with the same file and the same clicks.
 struct WindowCase {

@@ -117,13 +117,14 @@ TEST_F(BatchRefusal, TwoInputsOfOneNameCannotShareAnOutput) {
   expectConverted("out/line.SEG", 3);
 }
 
-TEST_F(BatchRefusal, AnOutputInAMissingFolderIsToldByTheSaveDialog) {
+TEST_F(BatchRefusal, AnOutputInAMissingFolderIsTold) {
   good("line.vsk");
   const BatchRun run = runBatch({"-c", "pair1", "-o", "nowhere/line.SEG", "line.vsk"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("Select SEGY file: nowhere/line.SEG Path does not exist. Check the path and try again.\n"),
+  EXPECT_NE(run.err.find("ERROR: The output [nowhere/line.SEG] cannot be written: No such file or directory.\n"),
             std::string::npos)
       << run.err;
+  EXPECT_FALSE(exists(path("nowhere")));
 }
 
 TEST_F(BatchRefusal, AnOutputInUseElsewhereIsTheWindowsErrorAndStaysAsItWas) {

@@ -1,11 +1,15 @@
 #include "tools/veskconv_batch/batch_run.h"
 
+#include "app/file_selection.h"
 #include "app/ui_texts.h"
+#include "platform/files.h"
 #include "platform/headless/headless_front_end.h"
 #include "platform/profile.h"
 #include "tools/veskconv_batch/batch_report.h"
 #include "tools/veskconv_batch/batch_texts.h"
+#include "tools/veskconv_batch/interruption.h"
 #include "tools/veskconv_batch/output_names.h"
+#include "tools/veskconv_batch/pending_output.h"
 #include "tools/veskconv_batch/window_session.h"
 
 #include <unistd.h>
@@ -19,9 +23,17 @@
 
 namespace {
 
-struct NamedIdentity {
-  std::string name;
-  FileIdentity identity;
+// One input and what it becomes; refusal is said instead of converting.
+struct Job {
+  std::string input;
+  std::string output;
+  std::string refusal;
+};
+
+struct JobResult {
+  bool converted = false;
+  std::uint64_t traces = 0;
+  std::uint64_t bytes = 0;
 };
 
 std::string trimmed(const std::string& text) {
@@ -30,40 +42,137 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-class Batch {
- public:
-  Batch(const BatchOptions& options, BatchReport& report) : options_(options), report_(report) {
-    for (const std::string& input : options.inputs) {
-      if (const auto identity = identityOf(dialogName(input, SONAR_FILE_EXTENSION))) {
-        inputs_.push_back({input, *identity});
+// Every input's output, and the outputs that must not be written: an input
+// under another name, or a file an earlier input already writes. Decided
+// before anything runs, so the answer does not depend on what fails.
+std::vector<Job> plan(const BatchOptions& options) {
+  std::vector<FileIdentity> inputs;
+  for (const std::string& input : options.inputs) {
+    if (const auto identity = identityOf(input)) inputs.push_back(*identity);
+  }
+  std::vector<Job> jobs;
+  std::vector<std::string> places;
+  std::vector<std::optional<FileIdentity>> identities;
+  for (const std::string& input : options.inputs) {
+    Job job{input, outputFor(options, input), {}};
+    const std::optional<FileIdentity> identity = identityOf(job.output);
+    const std::string place = placeOf(job.output);
+    for (std::size_t i = 0; identity && i < inputs.size(); ++i) {
+      if (inputs[i] == *identity) {
+        job.refusal = formatted(OUTPUT_IS_INPUT, job.output.c_str(), options.inputs[i].c_str());
+        break;
       }
     }
+    for (std::size_t j = 0; job.refusal.empty() && j < places.size(); ++j) {
+      if (places[j] == place || (identity && identities[j] == identity)) {
+        job.refusal = formatted(OUTPUT_WRITTEN_BEFORE, job.output.c_str());
+      }
+    }
+    places.push_back(place);
+    identities.push_back(identity);
+    jobs.push_back(std::move(job));
   }
+  return jobs;
+}
+
+class Batch {
+ public:
+  Batch(const BatchOptions& options, BatchReport& report) : options_(options), report_(report) {}
 
   int run() {
     const auto started = std::chrono::steady_clock::now();
     int done = 0;
-    for (const std::string& input : options_.inputs) {
-      report_.beginInput(input);
-      if (options_.info ? describe(input) : convert(input)) ++done;
+    std::uint64_t traces = 0;
+    std::uint64_t bytes = 0;
+    for (const Job& job : plan(options_)) {
+      report_.beginInput(job.input);
+      if (options_.info) {
+        if (describe(job.input)) ++done;
+        continue;
+      }
+      const JobResult result = convert(job);
+      if (!result.converted) continue;
+      ++done;
+      traces += result.traces;
+      bytes += result.bytes;
     }
     if (!options_.info) {
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-      report_.summary(done, static_cast<int>(options_.inputs.size()), traces_, bytes_, seconds);
+      report_.summary(done, static_cast<int>(options_.inputs.size()), traces, bytes, seconds);
     }
     return done == static_cast<int>(options_.inputs.size()) ? EXIT_ALL_CONVERTED : EXIT_SOME_FAILED;
   }
 
  private:
-  bool convert(const std::string& input) {
-    const std::string output = outputFor(options_, input);
-    if (!mayWrite(output)) return false;
+  JobResult convert(const Job& job) {
+    JobResult result;
+    if (!job.refusal.empty()) {
+      report_.error(job.refusal);
+    } else if (mayConvert(job)) {
+      result = convertThroughWindow(job);
+    }
+    report_.endInput(result.converted, job.output);
+    return result;
+  }
+
+  // What the window would refuse only after the work, or not at all, is
+  // refused before: files that are not files, and an output held elsewhere.
+  bool mayConvert(const Job& job) {
+    for (const std::string& name : {job.input, job.output}) {
+      if (isSpecialFile(name)) {
+        report_.error(formatted(NOT_REGULAR_FILE, name.c_str()));
+        return false;
+      }
+    }
+    if (isFolder(job.output)) {
+      report_.error(formatted(NAME_IS_FOLDER, job.output.c_str()));
+      return false;
+    }
+    return outputFree(job.output);
+  }
+
+  // The window could not create it either: in use elsewhere, or write-protected.
+  bool outputFree(const std::string& output) {
+    if (!identityOf(output)) return true;
+    HANDLE probe = CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+      report_.message(ERROR_CAPTION, formatted(SEGY_OPEN_ERROR, output.c_str()));
+      return false;
+    }
+    CloseHandle(probe);
+    return true;
+  }
+
+  JobResult convertThroughWindow(const Job& job) {
+    JobResult result;
+    PendingOutput pending;
+    std::string why;
+    if (!pending.create(job.output, &why)) {
+      report_.error(formatted(OUTPUT_NOT_WRITABLE, job.output.c_str(), why.c_str()));
+      return result;
+    }
+    if (pending.path().size() > DIALOG_NAME_LIMIT - 1) {
+      report_.error(formatted(PENDING_NAME_TOO_LONG, job.output.c_str(), pending.path().size(),
+                              static_cast<unsigned>(DIALOG_NAME_LIMIT - 1)));
+      return result;
+    }
     WindowSession session(ui_, report_);
-    if (!session.start()) return false;
-    const bool converted = convertIn(session, input, output);
-    report_.endInput(converted, output);
-    end(session, input);
-    return converted;
+    if (!session.start()) return result;
+    bool converted = convertIn(session, job.input, pending.path());
+    result.traces = session.tracesWritten();
+    result.bytes = session.bytesWritten();
+    end(session, job.input);
+    // Held elsewhere since it was checked: the window could not replace it now.
+    if (converted && !outputFree(job.output)) converted = false;
+    if (converted && !pending.publish(&why)) {
+      report_.error(formatted(OUTPUT_NOT_PUT_IN_PLACE, job.output.c_str(), why.c_str()));
+      converted = false;
+    }
+    if (!converted && pending.path().size() > 0 && identityOf(job.output)) {
+      report_.error(formatted(OUTPUT_LEFT_AS_IT_WAS, job.output.c_str()));
+    }
+    result.converted = converted;
+    return result;
   }
 
   bool convertIn(WindowSession& session, const std::string& input, const std::string& output) {
@@ -72,17 +181,10 @@ class Batch {
       report_.error(formatted(SET_NOT_OFFERED, input.c_str(), options_.channels->name, offeredSets(session).c_str()));
       return false;
     }
-    const bool ready = session.openOutput(output);
-    // Even a failed run has emptied it: no later input may take it for its own.
-    if (const auto identity = identityOf(output)) written_.push_back(*identity);
     // Nobody sees the processing information of a batch, and each ping's
     // five texts cost far more than the ping's conversion (bench/).
-    if (!ready || !session.chooseOptions(options_) || !session.setProcessingInfo(false) || !session.process()) {
-      return false;
-    }
-    traces_ += session.tracesWritten();
-    bytes_ += session.bytesWritten();
-    return true;
+    return session.openOutput(output) && session.chooseOptions(options_) && session.setProcessingInfo(false) &&
+           session.process();
   }
 
   bool describe(const std::string& input) {
@@ -100,26 +202,6 @@ class Batch {
     }
     end(session, input);
     return accepted;
-  }
-
-  // Only the open input is protected by its share lock: every other input,
-  // and every output of this batch, is checked here by device and inode.
-  bool mayWrite(const std::string& output) {
-    const std::optional<FileIdentity> identity = identityOf(output);
-    if (!identity) return true;
-    for (const NamedIdentity& input : inputs_) {
-      if (input.identity == *identity) {
-        report_.error(formatted(OUTPUT_IS_INPUT, output.c_str(), input.name.c_str()));
-        return false;
-      }
-    }
-    for (const FileIdentity& written : written_) {
-      if (written == *identity) {
-        report_.error(formatted(OUTPUT_WRITTEN_BEFORE, output.c_str()));
-        return false;
-      }
-    }
-    return true;
   }
 
   static std::string offeredSets(const WindowSession& session) {
@@ -144,15 +226,12 @@ class Batch {
   const BatchOptions& options_;
   BatchReport& report_;
   HeadlessFrontEnd ui_;
-  std::vector<NamedIdentity> inputs_;
-  std::vector<FileIdentity> written_;
-  std::uint64_t traces_ = 0;
-  std::uint64_t bytes_ = 0;
 };
 
 }  // namespace
 
 int runBatch(const BatchOptions& options) {
+  watchForInterruption();
   disableProfileFiles();
   BatchReport report(stderr, ::isatty(STDERR_FILENO) != 0);
   Batch batch(options, report);

@@ -16,6 +16,14 @@ inline constexpr const char* NO_SETS = "none";
 inline constexpr const char* NAME_TOO_LONG = "The file name [%s] is longer than %u bytes.";  // name, limit
 inline constexpr const char* NAME_IS_FOLDER = "[%s] is a folder.";                          // name
 inline constexpr const char* NAME_NOT_TAKEN = "The file dialog did not take [%s].";         // name
+inline constexpr const char* NOT_REGULAR_FILE = "[%s] is not a regular file.";              // name
+inline constexpr const char* PENDING_NAME_TOO_LONG =
+    "The output [%s] is too long to be written safely: its temporary name takes %zu bytes, more than %u.";  // output, bytes, limit
+inline constexpr const char* OUTPUT_NOT_WRITABLE = "The output [%s] cannot be written: %s.";  // output, reason
+inline constexpr const char* OUTPUT_NOT_PUT_IN_PLACE =
+    "The output [%s] could not be put in place: %s. It is left as it was.";  // output, reason
+inline constexpr const char* OUTPUT_LEFT_AS_IT_WAS = "The output [%s] was not written; it is left as it was.";  // output
+inline constexpr const char* INTERRUPTED = "interrupted";
 inline constexpr const char* OPTION_NOT_TAKEN = "The window did not take the option %s.";    // option
 inline constexpr const char* RUN_DID_NOT_START = "The conversion of [%s] did not start.";    // input
 inline constexpr const char* PROGRAM_DID_NOT_START = "The program could not start.";

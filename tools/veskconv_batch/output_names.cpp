@@ -1,16 +1,13 @@
 #include "tools/veskconv_batch/output_names.h"
 
 #include "app/ui_texts.h"
+#include "platform/path_queries.h"
 #include "platform/split_path.h"
 
 #include <sys/stat.h>
 
-std::string dialogName(const std::string& typed, const char* defaultExtension) {
-  const std::size_t slash = typed.rfind('/');
-  const std::size_t lastComponent = slash == std::string::npos ? 0 : slash + 1;
-  if (typed.find('.', lastComponent) != std::string::npos) return typed;
-  return typed + "." + defaultExtension;
-}
+#include <cstdlib>
+#include <memory>
 
 std::string defaultSegyName(const std::string& input, const std::string& folder) {
   char drive[_MAX_DRIVE];
@@ -27,10 +24,18 @@ std::string defaultSegyName(const std::string& input, const std::string& folder)
 }
 
 std::string outputFor(const BatchOptions& options, const std::string& input) {
-  const std::string sonarFile = dialogName(input, SONAR_FILE_EXTENSION);
-  if (options.output.empty()) return defaultSegyName(sonarFile, "");
-  if (options.outputIsFolder) return defaultSegyName(sonarFile, options.output);
-  return dialogName(options.output, SEGY_FILE_EXTENSION);
+  if (options.output.empty()) return defaultSegyName(input, "");
+  if (options.outputIsFolder) return defaultSegyName(input, options.output);
+  return options.output;
+}
+
+std::string placeOf(const std::string& path) {
+  const std::string target = followLinks(path);
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::unique_ptr<char, void (*)(void*)> real(::realpath(folder.c_str(), nullptr), std::free);
+  return (real ? std::string(real.get()) : folder) + "/" + name;
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {
@@ -42,4 +47,9 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
 bool isFolder(const std::string& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool isSpecialFile(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
 }

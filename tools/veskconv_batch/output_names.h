@@ -10,16 +10,17 @@
 #include <optional>
 #include <string>
 
-// The name the file dialogs make of a typed name: the default extension is
-// added when the last component has no period.
-std::string dialogName(const std::string& typed, const char* defaultExtension);
-
 // The window's default SEG-Y name of an input (its folder and base name with
 // ".SEG"), in folder instead when folder is not empty.
 std::string defaultSegyName(const std::string& input, const std::string& folder);
 
-// The output of one input under the options, as the save dialog will take it.
+// The output of one input under the options. Paths are taken as given: an
+// --output without extension is written under that very name.
 std::string outputFor(const BatchOptions& options, const std::string& input);
+
+// One spelling per place a new file of this path would land: links
+// followed, the folder made absolute. Two outputs of one key are one file.
+std::string placeOf(const std::string& path);
 
 struct FileIdentity {
   dev_t device = 0;
@@ -30,3 +31,6 @@ struct FileIdentity {
 // nullopt when the file does not exist (links are followed).
 std::optional<FileIdentity> identityOf(const std::string& path);
 bool isFolder(const std::string& path);
+// True when something other than a regular file or a folder is there (a
+// FIFO, socket or device, links followed).
+bool isSpecialFile(const std::string& path);

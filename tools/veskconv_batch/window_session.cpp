@@ -18,6 +18,10 @@ constexpr int SETTLE_ROUND_MS = 1000;
 
 const ConverterContext& context() { return converterContext(); }
 
+// In double quotes the dialogs take a name as it stands, with no default
+// extension added: the batch's paths are meant as given.
+std::string asTyped(const std::string& path) { return '"' + path + '"'; }
+
 }  // namespace
 
 WindowSession::WindowSession(HeadlessFrontEnd& ui, BatchReport& report) : ui_(ui), report_(report) {}
@@ -43,22 +47,22 @@ bool WindowSession::start() {
 
 bool WindowSession::openInput(const std::string& input) {
   report_.counting();
-  ui_.answerFileDialog(input);
+  ui_.answerFileDialog(asTyped(input));
   const bool clicked = click(IDC_BROWSE_SONAR);
   const bool boxShown = boxesReported_ < ui_.messageBoxes().size();
   reportBoxes();
   if (clicked && context().sonarFileChecked == 1) return true;
-  if (context().sonarFileOpen == 0 && !boxShown) reportNameNotTaken(input, SONAR_FILE_EXTENSION);
+  if (context().sonarFileOpen == 0 && !boxShown) reportNameNotTaken(input);
   return false;
 }
 
 bool WindowSession::openOutput(const std::string& output) {
-  ui_.answerFileDialog(output);
+  ui_.answerFileDialog(asTyped(output));
   const bool clicked = click(IDC_BROWSE_SEGY);
   const bool boxShown = boxesReported_ < ui_.messageBoxes().size();
   reportBoxes();
   if (clicked && context().segyFileReady == 1) return true;
-  if (context().segyFileOpen == 0 && !boxShown) reportNameNotTaken(output, SEGY_FILE_EXTENSION);
+  if (context().segyFileOpen == 0 && !boxShown) reportNameNotTaken(output);
   return false;
 }
 
@@ -150,8 +154,8 @@ bool WindowSession::reportBoxes() {
   return error;
 }
 
-void WindowSession::reportNameNotTaken(const std::string& typed, const char* defaultExtension) {
-  if (dialogName(typed, defaultExtension).size() > DIALOG_NAME_LIMIT - 1) {
+void WindowSession::reportNameNotTaken(const std::string& typed) {
+  if (typed.size() > DIALOG_NAME_LIMIT - 1) {
     report_.error(formatted(NAME_TOO_LONG, typed.c_str(), static_cast<unsigned>(DIALOG_NAME_LIMIT - 1)));
   } else if (isFolder(typed)) {
     report_.error(formatted(NAME_IS_FOLDER, typed.c_str()));

@@ -22,11 +22,11 @@ class WindowSession {
 
   // Start-up until the program is at rest. False when it could not start.
   bool start();
-  // BROWSE of the VSK file, its dialog answered with input; the survey and
-  // the ping count run. True when the file was accepted.
+  // BROWSE of the VSK file, its dialog answered with input as it stands; the
+  // survey and the ping count run. True when the file was accepted.
   bool openInput(const std::string& input);
-  // BROWSE of the SEG-Y file, its dialog answered with output (created at
-  // once, an existing file emptied). True when the file is ready.
+  // BROWSE of the SEG-Y file, its dialog answered with output as it stands
+  // (created at once, an existing file emptied). True when the file is ready.
   bool openOutput(const std::string& output);
   // The channel box, then the byte order, the position source and Reverse
   // Samples Order as the options ask. True when every mark shows them.
@@ -63,7 +63,7 @@ class WindowSession {
   // one of them was an "ERROR" box.
   bool reportBoxes();
   // The dialog took no name and said nothing: tell why.
-  void reportNameNotTaken(const std::string& typed, const char* defaultExtension);
+  void reportNameNotTaken(const std::string& typed);
 
   HeadlessFrontEnd& ui_;
   BatchReport& report_;

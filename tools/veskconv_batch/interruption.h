@@ -1,0 +1,25 @@
+// Ends veskconv-batch cleanly when it is asked to stop (SIGINT, SIGTERM,
+// SIGHUP): the files it has in progress are removed, "interrupted" is said on
+// stderr, and the process exits with 128 + the signal number. SIGKILL cannot
+// be caught: what it leaves is a clearly temporary file (pending_output.h).
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Main thread, before any other thread exists: the signals are held back in
+// every thread and taken by a watcher of their own.
+void watchForInterruption();
+
+// Paths removed on an interruption, the latest first (a file before the
+// folder that holds it). Any thread.
+void addTemporary(const std::string& path);
+void forgetTemporary(const std::string& path);
+
+// Runs work with the watcher held off: an interruption that comes meanwhile
+// waits until work has returned, so work is never cut in the middle.
+void withoutInterruption(const std::function<void()>& work);
+
+// Called by the watcher, before the temporaries go, with the signal: for a
+// process with helpers of its own to stop them first.
+void onInterruption(std::function<void(int signal)> hook);
