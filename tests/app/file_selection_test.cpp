@@ -8,6 +8,11 @@
 #include "platform/files.h"
 #include "res/resource_ids.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -125,6 +130,51 @@ TEST_F(FileSelection, ASurveyHeldOpenElsewhereCannotBeOpened) {
   EXPECT_EQ(text(IDC_SONAR_FILE_NAME), survey);
   EXPECT_EQ(context().sonarFileOpen, 0);
   EXPECT_EQ(text(IDC_SONAR_PING_COUNT), "") << "nothing further ran";
+}
+
+// Other programs: a recorder still writing the survey, a viewer reading the
+// output. Neither file is touched, and the window stays usable.
+TEST_F(FileSelection, FilesOtherProgramsHoldAreInUse) {
+  start();
+  const std::string survey = writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(10), 3);
+  const int recorder = ::open(survey.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(recorder, 0);
+  chooseSonarFile(survey);
+  ::close(recorder);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Error opening file [" + survey + "].\nCheck for IN USE state.");
+  EXPECT_EQ(context().sonarFileOpen, 0);
+
+  const std::string output = path("line.SEG");
+  std::ofstream(output) << "an earlier conversion";
+  const int viewer = ::open(output.c_str(), O_RDONLY);
+  ui.clearRecords();
+  chooseSegyFile(output);
+  ::close(viewer);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Error opening file [" + output + "].\nCheck for WRITE PROTECT or IN USE state.");
+  EXPECT_EQ(fileSize(output), 21u);
+  EXPECT_EQ(context().segyFileReady, 0);
+}
+
+// Opening never blocks, and only regular files open.
+TEST_F(FileSelection, FilesThatAreNoFilesCannotBeOpened) {
+  start();
+  const std::string fifo = path("line.vsk");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  chooseSonarFile(fifo);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Error opening file [" + fifo + "].\nCheck for IN USE state.");
+  ASSERT_EQ(::mkfifo(path("out.SEG").c_str(), 0600), 0);
+  for (const std::string& output : {path("out.SEG"), std::string("/dev/null")}) {
+    ui.clearRecords();
+    ui.setOverwriteAnswer(true);
+    chooseSegyFile('"' + output + '"');  // in quotes: no default extension
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Error opening file [" + output + "].\nCheck for WRITE PROTECT or IN USE state.");
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(path("out.SEG")));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 // While the Scanner thread reads the survey no new file can be chosen.
