@@ -3,6 +3,7 @@
 #include "platform/front_end.h"
 
 #include <algorithm>
+#include <mutex>
 #include <strings.h>
 
 namespace {
@@ -19,18 +20,31 @@ int clampToRange(int position, const ControlModel& control) {
 
 }  // namespace
 
-LRESULT controlMessage(HWND window, ControlModel& control, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
+bool isDirectControlUpdate(UINT message) { return message == WM_SETTEXT || message == PBM_SETPOS; }
+
+LRESULT applyControlUpdate(ControlModel& control, UINT message, WPARAM wParam, LPARAM lParam) {
+  std::lock_guard<std::mutex> lock(controlStateMutex());
   if (message == WM_SETTEXT) {
     const auto* text = reinterpret_cast<LPCSTR>(lParam);
     control.text = text == nullptr ? "" : text;
-    result = TRUE;
+    return TRUE;
+  }
+  if (message == PBM_SETPOS && isClass(control, CLASS_PROGRESS)) {
+    const LRESULT previous = control.progressPos;
+    control.progressPos = clampToRange(static_cast<int>(wParam), control);
+    return previous;
+  }
+  return 0;
+}
+
+LRESULT controlMessage(HWND window, ControlModel& control, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (message == WM_SETTEXT || (message == PBM_SETPOS && isClass(control, CLASS_PROGRESS))) {
+    result = applyControlUpdate(control, message, wParam, lParam);
   } else if (message == BM_SETCHECK && isClass(control, CLASS_BUTTON)) {
     control.checked = static_cast<UINT>(wParam);
-  } else if (message == PBM_SETPOS && isClass(control, CLASS_PROGRESS)) {
-    result = control.progressPos;
-    control.progressPos = clampToRange(static_cast<int>(wParam), control);
   } else if (message == PBM_SETRANGE && isClass(control, CLASS_PROGRESS)) {
+    std::lock_guard<std::mutex> lock(controlStateMutex());
     result = MAKELPARAM(static_cast<WORD>(control.progressMin), static_cast<WORD>(control.progressMax));
     control.progressMin = LOWORD(static_cast<WPARAM>(lParam));
     control.progressMax = HIWORD(static_cast<WPARAM>(lParam));

@@ -21,6 +21,7 @@ BOOL SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text) {
 UINT GetDlgItemTextA(HWND dialog, int controlId, LPSTR buffer, int bufferSize) {
   if (buffer == nullptr || bufferSize <= 0) return 0;
   const OwnedControl item = ownedDialogItem(dialog, controlId);
+  std::lock_guard<std::mutex> lock(controlStateMutex());
   const std::size_t length =
       item.control == nullptr ? 0 : std::min(item.control->text.size(), static_cast<std::size_t>(bufferSize - 1));
   if (length > 0) std::memcpy(buffer, item.control->text.data(), length);

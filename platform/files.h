@@ -44,3 +44,8 @@ std::uint64_t fileSize64(HANDLE file);
 // fails with ERROR_DISK_FULL). Reset with an empty function.
 using WriteFaultHook = std::function<DWORD(HANDLE file, DWORD bytesToWrite)>;
 void setWriteFaultHook(WriteFaultHook hook);
+
+// Test seam: when set, every ReadFile first calls the hook on the reading
+// thread, which may hold the reader up there. Reset with an empty function.
+using ReadHook = std::function<void(HANDLE file)>;
+void setReadHook(ReadHook hook);

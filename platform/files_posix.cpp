@@ -3,6 +3,7 @@
 #include "platform/handle_object.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <csignal>
@@ -18,6 +19,18 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 
 std::mutex faultMutex;
 WriteFaultHook writeFault;
+ReadHook readHook;
+std::atomic<bool> hooksSet{false};  // keeps the lock out of every call when no test hook is set
+
+void callReadHook(HANDLE handle) {
+  if (!hooksSet.load(std::memory_order_acquire)) return;
+  ReadHook hook;
+  {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    hook = readHook;
+  }
+  if (hook) hook(handle);
+}
 
 // The position lives here, not in the kernel: asking for it (progress after
 // every record) and setting it cost no system call; reads and writes go to it
@@ -122,7 +135,11 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* 
     return failOpen(fd, errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : errorFromErrno(errno));
   }
   if (shareMode == 0 && openedElsewhere(fd, wantWrite)) return failOpen(fd, ERROR_SHARING_VIOLATION);
-  if (creationDisposition == CREATE_ALWAYS && ::ftruncate(fd, 0) != 0) return failOpen(fd, errorFromErrno(errno));
+  // Only a file that holds something is emptied: on ext4 a truncation to 0
+  // makes the close flush everything written after it, a needless wait.
+  if (creationDisposition == CREATE_ALWAYS && info.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+    return failOpen(fd, errorFromErrno(errno));
+  }
 
   auto* file = new FileObject;
   file->fd = fd;
@@ -137,6 +154,7 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead,
     lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }
+  callReadHook(handle);
   auto* out = static_cast<unsigned char*>(buffer);
   DWORD done = 0;
   while (done < bytesToRead) {
@@ -165,9 +183,13 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
     return FALSE;
   }
   DWORD allowed = bytesToWrite;
-  {
-    std::lock_guard<std::mutex> lock(faultMutex);
-    if (writeFault) allowed = std::min(bytesToWrite, writeFault(handle, bytesToWrite));
+  if (hooksSet.load(std::memory_order_acquire)) {
+    WriteFaultHook hook;
+    {
+      std::lock_guard<std::mutex> lock(faultMutex);
+      hook = writeFault;
+    }
+    if (hook) allowed = std::min(bytesToWrite, hook(handle, bytesToWrite));
   }
   const auto* in = static_cast<const unsigned char*>(buffer);
   DWORD done = 0;
@@ -238,7 +260,9 @@ BOOL SetEndOfFile(HANDLE handle) {
     lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }
-  if (::ftruncate(file->fd, static_cast<off_t>(file->position)) != 0) {
+  struct stat info {};
+  const bool sameSize = ::fstat(file->fd, &info) == 0 && static_cast<std::uint64_t>(info.st_size) == file->position;
+  if (!sameSize && ::ftruncate(file->fd, static_cast<off_t>(file->position)) != 0) {
     lastError = errorFromErrno(errno);
     return FALSE;
   }
@@ -273,4 +297,11 @@ std::uint64_t fileSize64(HANDLE file) {
 void setWriteFaultHook(WriteFaultHook hook) {
   std::lock_guard<std::mutex> lock(faultMutex);
   writeFault = std::move(hook);
+  hooksSet.store(writeFault || readHook, std::memory_order_release);
+}
+
+void setReadHook(ReadHook hook) {
+  std::lock_guard<std::mutex> lock(faultMutex);
+  readHook = std::move(hook);
+  hooksSet.store(writeFault || readHook, std::memory_order_release);
 }

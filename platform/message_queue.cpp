@@ -1,5 +1,6 @@
 #include "platform/messages.h"
 
+#include "platform/control_messages.h"
 #include "platform/front_end.h"
 #include "platform/message_queue_internal.h"
 #include "platform/message_queue_state.h"
@@ -30,6 +31,9 @@ constexpr DWORD NO_THREAD_RECORD = 0;
 // sides spin only right after such traffic, so an idle program still blocks.
 constexpr auto SEND_SPIN = std::chrono::microseconds(50);
 constexpr auto RECENT_SEND = std::chrono::milliseconds(1);
+// Workers' control updates reach the front end at most this often: a screen
+// shows no more, and a wake-up per update would cost more than the update.
+constexpr auto CHANGE_REPORT_INTERVAL = std::chrono::milliseconds(16);
 
 // After a few pause loops it yields, so a spinner never holds a core that the
 // thread it waits for needs (two threads may share one core on a busy machine).
@@ -46,6 +50,14 @@ bool spinUntil(Predicate ready, Clock::duration limit) {
     if (Clock::now() >= until) return ready();
     if (round >= 4) std::this_thread::yield();
   }
+}
+
+// The platform's clock for timers, tick counts and change reports: real time,
+// moved on by skipToNextTimerWhenIdle when nothing else can happen.
+std::atomic<std::int64_t> skippedNanoseconds{0};
+
+Clock::time_point timeNow() {
+  return Clock::now() + std::chrono::nanoseconds(skippedNanoseconds.load(std::memory_order_relaxed));
 }
 
 struct ThreadRecord;
@@ -85,6 +97,10 @@ struct ThreadRecord {
   std::condition_variable wake;
   std::atomic<std::uint64_t> arrivals{0};  // posts and sends so far, readable without the lock
   Clock::time_point lastSendCarriedOut{};
+  // Controls of this thread's windows that other threads changed directly;
+  // the front end hears of each once, in the thread's next retrieval.
+  std::vector<std::pair<HWND, int>> changedControls;
+  Clock::time_point lastChangeReport{};
 };
 
 struct Threads {
@@ -92,7 +108,7 @@ struct Threads {
   std::unordered_map<DWORD, std::shared_ptr<ThreadRecord>> records;
   DWORD nextId = 1;
   std::uint64_t nextTimerOrder = 0;
-  Clock::time_point start = Clock::now();
+  Clock::time_point start = timeNow();
 };
 
 // Never destroyed: detached threads may still post while the process exits.
@@ -134,7 +150,7 @@ ThreadRecord* findLocked(DWORD threadId) {
 }
 
 DWORD tickCount() {
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - threads().start);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(timeNow() - threads().start);
   return static_cast<DWORD>(elapsed.count());
 }
 
@@ -181,6 +197,55 @@ bool carryOutSendsLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self)
   return any;
 }
 
+// Tells the front end of the controls other threads changed since the last
+// time; returns whether there were any.
+bool reportControlChangesLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
+  if (self.changedControls.empty()) return false;
+  std::vector<std::pair<HWND, int>> changed;
+  changed.swap(self.changedControls);
+  changed.erase(std::remove_if(changed.begin(), changed.end(),
+                               [](const auto& entry) { return resolveLocked(entry.first).window == nullptr; }),
+                changed.end());
+  self.lastChangeReport = timeNow();
+  lock.unlock();
+  for (const auto& [window, controlId] : changed) frontEnd().windowChanged(window, controlId);
+  lock.lock();
+  return true;
+}
+
+// Milliseconds until the pending control changes are due to be reported, -1
+// when there are none.
+int msUntilChangeReportLocked(const ThreadRecord& self) {
+  if (self.changedControls.empty()) return -1;
+  const auto due = self.lastChangeReport + CHANGE_REPORT_INTERVAL;
+  const auto now = timeNow();
+  if (due <= now) return 0;
+  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
+}
+
+// A worker's text or progress update is applied to the model at once, by the
+// worker, as the owner would apply it: no round trip to the window's thread.
+// Returns false when the message is not such an update.
+bool applyDirectlyLocked(ThreadRecord& receiver, HWND target, std::optional<int> itemId, UINT message,
+                         WPARAM wParam, LPARAM lParam, LRESULT* result, bool* wakeFrontEnd) {
+  if (!itemId.has_value() || !isDirectControlUpdate(message)) return false;
+  *result = 0;
+  const WindowTarget resolved = resolveLocked(target);
+  if (resolved.window == nullptr || resolved.controlIndex >= 0) return true;
+  ControlModel* control = findControl(resolved.window->model, *itemId);
+  if (control == nullptr) return true;
+  *result = applyControlUpdate(*control, message, wParam, lParam);
+  const std::pair<HWND, int> entry{target, *itemId};
+  auto& changed = receiver.changedControls;
+  if (std::find(changed.begin(), changed.end(), entry) != changed.end()) return true;
+  // The first change after a quiet spell wakes the window's thread; later ones
+  // wait for the report it makes when the interval is over (blockLocked).
+  *wakeFrontEnd = changed.empty() && receiver.windowCount > 0 &&
+                  timeNow() - receiver.lastChangeReport >= CHANGE_REPORT_INTERVAL;
+  changed.push_back(entry);
+  return true;
+}
+
 Timer* dueTimerLocked(ThreadRecord& self, Clock::time_point now) {
   Timer* due = nullptr;
   for (Timer& timer : self.timers) {
@@ -196,7 +261,7 @@ int msUntilNextTimerLocked(const ThreadRecord& self) {
   if (self.timers.empty()) return -1;
   const auto next = std::min_element(self.timers.begin(), self.timers.end(),
                                      [](const Timer& a, const Timer& b) { return a.due < b.due; })->due;
-  const auto now = Clock::now();
+  const auto now = timeNow();
   if (next <= now) return 0;
   // Round up, so a wait never ends just before the timer is due.
   const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - now);
@@ -204,7 +269,8 @@ int msUntilNextTimerLocked(const ThreadRecord& self) {
 }
 
 bool hasWorkLocked(ThreadRecord& self) {
-  return !self.posted.empty() || !self.sends.empty() || self.quitPending || dueTimerLocked(self, Clock::now());
+  return !self.posted.empty() || !self.sends.empty() || msUntilChangeReportLocked(self) == 0 || self.quitPending ||
+         dueTimerLocked(self, timeNow());
 }
 
 enum class Take { Nothing, Message, Quit };
@@ -213,6 +279,8 @@ enum class Take { Nothing, Message, Quit };
 // allowed), then due timers. Incoming sends are carried out first.
 Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg, bool remove, bool allowQuit) {
   carryOutSendsLocked(lock, self);
+  // Changes come before anything posted after them, and when they are due.
+  if (!self.posted.empty() || msUntilChangeReportLocked(self) == 0) reportControlChangesLocked(lock, self);
   if (!self.posted.empty()) {
     *msg = self.posted.front();
     if (remove) self.posted.pop_front();
@@ -223,7 +291,7 @@ Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg
     if (remove) self.quitPending = false;
     return Take::Quit;
   }
-  const auto now = Clock::now();
+  const auto now = timeNow();
   if (Timer* timer = dueTimerLocked(self, now)) {
     *msg = makeMessage(timer->window, WM_TIMER, timer->id, 0);
     if (remove) timer->due = now + timer->period;
@@ -237,7 +305,9 @@ Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg
 // others wait on their own condition.
 void blockLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, int limitMs = -1) {
   int timeoutMs = msUntilNextTimerLocked(self);
-  if (limitMs >= 0 && (timeoutMs < 0 || limitMs < timeoutMs)) timeoutMs = limitMs;
+  for (const int other : {limitMs, msUntilChangeReportLocked(self)}) {
+    if (other >= 0 && (timeoutMs < 0 || other < timeoutMs)) timeoutMs = other;
+  }
   const bool ownsWindows = self.windowCount > 0;
   if (ownsWindows && Clock::now() - self.lastSendCarriedOut < RECENT_SEND) {
     const std::uint64_t seen = self.arrivals.load(std::memory_order_acquire);
@@ -274,6 +344,7 @@ void endThread(std::shared_ptr<ThreadRecord> record) {
     for (PendingSend* send : record->sends) finishSendLocked(*send, 0);
     record->sends.clear();
     record->posted.clear();
+    record->changedControls.clear();
     record->timers.clear();
     // Its windows can no longer run their procedure: they go without messages.
     orphans = removeWindowsOfThreadLocked(record->id);
@@ -359,6 +430,13 @@ LRESULT sendToWindow(HWND target, std::optional<int> itemId, UINT message, WPARA
   }
   ThreadRecord* receiver = owner == NO_THREAD_RECORD ? nullptr : findLocked(owner);
   if (receiver == nullptr) return 0;
+  LRESULT applied = 0;
+  bool wakeForChange = false;
+  if (applyDirectlyLocked(*receiver, target, itemId, message, wParam, lParam, &applied, &wakeForChange)) {
+    lock.unlock();
+    if (wakeForChange) frontEnd().wakeMainThread();
+    return applied;
+  }
 
   PendingSend send;
   send.target = target;
@@ -392,10 +470,33 @@ bool allThreadsIdle() {
   const DWORD caller = slot.record ? slot.record->id : NO_THREAD_RECORD;
   for (const auto& [id, record] : threads().records) {
     if (!record->hasQueue) continue;
-    if (!record->posted.empty() || !record->sends.empty() || record->quitPending || !record->timers.empty()) {
+    if (!record->posted.empty() || !record->sends.empty() || !record->changedControls.empty() ||
+        record->quitPending || !record->timers.empty()) {
       return false;
     }
     if (id != caller && !record->blockedWaiting) return false;
+  }
+  return true;
+}
+
+bool skipToNextTimerWhenIdle() {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  const ThreadRecord& self = selfLocked();
+  for (const auto& [id, record] : threads().records) {
+    if (!record->hasQueue) continue;
+    if (!record->posted.empty() || !record->sends.empty() || !record->changedControls.empty() ||
+        record->quitPending) {
+      return false;
+    }
+    if (id != self.id && (!record->blockedWaiting || !record->timers.empty())) return false;
+  }
+  if (self.timers.empty()) return false;
+  const auto next = std::min_element(self.timers.begin(), self.timers.end(),
+                                     [](const Timer& a, const Timer& b) { return a.due < b.due; })->due;
+  const auto now = timeNow();
+  if (next > now) {
+    skippedNanoseconds.fetch_add(std::chrono::duration_cast<std::chrono::nanoseconds>(next - now).count(),
+                                 std::memory_order_relaxed);
   }
   return true;
 }
@@ -489,7 +590,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC timerProc) 
   ThreadRecord& self = selfWithQueueLocked();
   if (ownerThreadLocked(window) != self.id) return 0;
   const Clock::duration period = std::max<Clock::duration>(std::chrono::milliseconds(elapseMs), MIN_TIMER_PERIOD);
-  const auto due = Clock::now() + period;
+  const auto due = timeNow() + period;
   const std::uint64_t order = threads().nextTimerOrder++;
   for (Timer& timer : self.timers) {
     if (timer.window == window && timer.id == id) {

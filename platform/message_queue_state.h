@@ -8,6 +8,13 @@
 // (a worker that is converting is not). Any thread.
 bool allThreadsIdle();
 
+// For a front end without a user (the headless one): when nothing can happen
+// before the calling thread's next timer is due (no thread has a message, a
+// send or a change waiting, every other thread waits for messages and has no
+// timer), moves the platform's clock on to that timer, so it is due now, and
+// returns true. The order of events is the one real time would give.
+bool skipToNextTimerWhenIdle();
+
 // Milliseconds until the calling thread's next timer is due (0 when one is
 // due now), or -1 when it has no timer.
 int msUntilNextTimer();

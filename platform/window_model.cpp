@@ -16,6 +16,11 @@ bool reportsClicks(const ControlModel& control) {
 
 }  // namespace
 
+std::mutex& controlStateMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 WindowModel* windowModel(HWND window) {
   WindowRecord* record = ownedWindow(window);
   return record == nullptr ? nullptr : &record->model;

@@ -2,14 +2,17 @@
 // The program changes it through the calls in platform/window.h; a front end
 // only shows it, and turns clicks into the WM_COMMAND Windows would send.
 //
-// The model belongs to the window's thread (the main thread). Workers reach it
-// only through sends (SetDlgItemTextA, SendDlgItemMessageA from another thread
-// are carried over). Front ends read it on the main thread.
+// The model belongs to the window's thread (the main thread), with one
+// exception: a control's text and progress position, which workers set while
+// they work (SetDlgItemTextA, PBM_SETPOS from another thread), are applied by
+// the worker itself under controlStateMutex(). Front ends read the model on
+// the main thread, those two fields under that mutex.
 #pragma once
 
 #include "platform/resources.h"
 #include "platform/win_types.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -61,6 +64,9 @@ struct WindowModel {
   std::vector<MenuPopupModel> menu;
   std::vector<SystemMenuItemModel> systemMenu;
 };
+
+// A leaf: nothing else is locked or called while it is held.
+std::mutex& controlStateMutex();
 
 // The model of a top-level window of the calling thread, or nullptr for a
 // control handle, another thread's window or a window that no longer exists.

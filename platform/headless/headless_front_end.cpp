@@ -27,7 +27,12 @@ HeadlessFrontEnd::~HeadlessFrontEnd() {
   if (&frontEnd() == this) setFrontEnd(nullptr);
 }
 
-void HeadlessFrontEnd::waitForEvents(int timeoutMs) { wake_.wait(timeoutMs); }
+// Nobody watches the clock here: a wait for a timer with nothing else that
+// could happen meanwhile is skipped (a deferred command runs at once).
+void HeadlessFrontEnd::waitForEvents(int timeoutMs) {
+  if (timeoutMs > 0 && skipToNextTimerWhenIdle()) return;
+  wake_.wait(timeoutMs);
+}
 
 void HeadlessFrontEnd::wakeMainThread() { wake_.wake(); }
 
@@ -150,6 +155,7 @@ BOOL HeadlessFrontEnd::close(HWND window) { return requestClose(window); }
 
 std::string HeadlessFrontEnd::controlText(HWND window, int controlId) const {
   const ControlModel* control = controlOf(window, controlId);
+  std::lock_guard<std::mutex> lock(controlStateMutex());
   return control == nullptr ? std::string() : control->text;
 }
 
@@ -165,6 +171,7 @@ UINT HeadlessFrontEnd::controlChecked(HWND window, int controlId) const {
 
 int HeadlessFrontEnd::progressPosition(HWND window, int controlId) const {
   const ControlModel* control = controlOf(window, controlId);
+  std::lock_guard<std::mutex> lock(controlStateMutex());
   return control == nullptr ? 0 : control->progressPos;
 }
 

@@ -126,21 +126,23 @@ TEST_F(Conversion, WhileBusyOnlyVerboseAndTheMenuAct) {
   start();
   const std::string segy = path("line.SEG");
   prepare(writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(samples), pings), segy, IDC_PAIR_1);
-  bool clicked = false;
-  ui.setChangeObserver([&](HWND changed, int controlId) {
-    if (controlId != IDC_PROGRESS || clicked || ui.progressPosition(changed, IDC_PROGRESS) == 0) return;
-    clicked = true;
-    for (int button : {IDC_BROWSE_SONAR, IDC_BROWSE_SEGY, IDC_PROCESS}) EXPECT_FALSE(ui.controlEnabled(changed, button));
-    EXPECT_TRUE(ui.menuItemGrayed(changed, IDM_SELECT_SONAR_FILE));
-    EXPECT_TRUE(ui.menuItemGrayed(changed, IDM_SELECT_SEGY_FILE));
-    EXPECT_TRUE(ui.controlEnabled(changed, IDC_EXIT));
+  {
+    // The Converter held at its first write: the run is under way.
+    WorkerGate gate(context().converterThreadId, WorkerGate::At::Write);
+    ui.click(window, IDC_PROCESS);
+    ASSERT_TRUE(pumpUntilHeld(gate));
+    for (int button : {IDC_BROWSE_SONAR, IDC_BROWSE_SEGY, IDC_PROCESS}) EXPECT_FALSE(enabled(button));
+    EXPECT_TRUE(ui.menuItemGrayed(window, IDM_SELECT_SONAR_FILE));
+    EXPECT_TRUE(ui.menuItemGrayed(window, IDM_SELECT_SEGY_FILE));
+    EXPECT_TRUE(enabled(IDC_EXIT));
     for (int control : {IDC_PAIR_2, IDC_CHANNEL_3, IDC_SUBBOTTOM, IDC_REVERSE_SAMPLES, IDC_BIG_ENDIAN, IDC_SENSOR}) {
-      ui.click(changed, control);
+      ui.click(window, control);
     }
-    ui.click(changed, IDC_VERBOSE);
-  });
-  click(IDC_PROCESS);
-  ASSERT_TRUE(clicked);
+    ui.click(window, IDC_VERBOSE);
+    pump();
+    EXPECT_EQ(context().busy, 1);
+  }
+  settle();
   EXPECT_EQ(context().channelSelection, 0);
   EXPECT_TRUE(checked(IDC_PAIR_1));
   EXPECT_FALSE(checked(IDC_PAIR_2));

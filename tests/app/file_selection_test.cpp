@@ -203,23 +203,21 @@ TEST_F(FileSelection, IsGreyedWhileTheScanRunsAndComesBackAfterIt) {
 TEST_F(FileSelection, ARefusedProcessDuringTheScanLeavesTheSelectionGreyed) {
   start();
   const std::string survey = writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(2000), 1000);
-  bool pressed = false;
-  bool greyedAfterRefusal = false;
-  ui.setChangeObserver([&](HWND changedWindow, int controlId) {
-    if (controlId == IDC_PROGRESS && !pressed && ui.progressPosition(changedWindow, IDC_PROGRESS) > 0) {
-      pressed = true;
-      ui.click(changedWindow, IDC_PROCESS);
-    }
+  {
+    // The Scanner held in a read: the count is under way.
+    WorkerGate gate(context().scannerThreadId, WorkerGate::At::Read);
+    ui.answerFileDialog(survey);
+    ui.click(window, IDC_BROWSE_SONAR);
+    ASSERT_TRUE(pumpUntilHeld(gate));
+    ui.click(window, IDC_PROCESS);
+    pump();
     // The refusal re-enables PROCESS; the scan still holds the files.
-    if (controlId == IDC_PROCESS && pressed && ui.controlEnabled(changedWindow, IDC_PROCESS)) {
-      greyedAfterRefusal = !ui.controlEnabled(changedWindow, IDC_BROWSE_SONAR) &&
-                           ui.menuItemGrayed(changedWindow, IDM_SELECT_SONAR_FILE) &&
-                           context().sonarFileChecked == 0;
-    }
-  });
-  chooseSonarFile(survey);
-  ASSERT_TRUE(pressed);
-  EXPECT_TRUE(greyedAfterRefusal);
+    EXPECT_TRUE(enabled(IDC_PROCESS));
+    EXPECT_FALSE(enabled(IDC_BROWSE_SONAR));
+    EXPECT_TRUE(ui.menuItemGrayed(window, IDM_SELECT_SONAR_FILE));
+    EXPECT_EQ(context().sonarFileChecked, 0);
+  }
+  settle();
   EXPECT_TRUE(enabled(IDC_BROWSE_SONAR)) << "back once the scan has reported";
   EXPECT_EQ(context().sonarFileChecked, 1);
 }

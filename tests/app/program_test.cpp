@@ -3,11 +3,16 @@
 #include "app/program.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
+#include "platform/files.h"
+#include "platform/front_end.h"
+#include "platform/message_queue_state.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 #include "res/program_resources.h"
 #include "res/resource_ids.h"
 #include "survey_files.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -49,6 +54,63 @@ void ProgramTest::quit() {
 }
 
 void ProgramTest::settle() { ASSERT_TRUE(ui.runUntilIdle()) << "the program did not come to rest"; }
+
+void ProgramTest::pump() {
+  for (;;) {
+    processPendingMessages();
+    const int next = msUntilNextTimer();
+    if (next < 0) return;
+    waitForMessages(next);
+  }
+}
+
+bool ProgramTest::pumpUntilHeld(const WorkerGate& gate) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!gate.held()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    processPendingMessages();
+    waitForMessages(1);
+  }
+  return true;
+}
+
+WorkerGate::WorkerGate(DWORD threadId, At at) : threadId_(threadId), at_(at) {
+  if (at_ == At::Read) {
+    setReadHook([this](HANDLE) { holdHere(); });
+  } else {
+    setWriteFaultHook([this](HANDLE, DWORD bytes) {
+      holdHere();
+      return bytes;
+    });
+  }
+}
+
+WorkerGate::~WorkerGate() {
+  open();
+  if (at_ == At::Read) {
+    setReadHook({});
+  } else {
+    setWriteFaultHook({});
+  }
+}
+
+bool WorkerGate::held() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return held_;
+}
+
+void WorkerGate::open() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  open_ = true;
+  changed_.notify_all();
+}
+
+void WorkerGate::holdHere() {
+  if (GetCurrentThreadId() != threadId_) return;
+  std::unique_lock<std::mutex> lock(mutex_);
+  held_ = true;
+  changed_.wait(lock, [this] { return open_; });
+}
 
 std::string ProgramTest::path(const std::string& name) const { return (folder / name).string(); }
 

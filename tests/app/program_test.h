@@ -8,12 +8,38 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 struct ConverterContext;
+
+// Holds one worker thread inside its next file read or write until open():
+// a test then acts on the window while that worker's work is surely under way
+// (a worker's control updates no longer wait for the window's thread, so
+// nothing else keeps the two in step).
+class WorkerGate {
+ public:
+  enum class At { Read, Write };
+  WorkerGate(DWORD threadId, At at);
+  ~WorkerGate();  // opens, and takes the hook away
+  WorkerGate(const WorkerGate&) = delete;
+  WorkerGate& operator=(const WorkerGate&) = delete;
+  bool held() const;
+  void open();
+
+ private:
+  void holdHere();
+  const DWORD threadId_;
+  const At at_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool held_ = false;
+  bool open_ = false;
+};
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -26,6 +52,11 @@ class ProgramTest : public ::testing::Test {
   // EXIT, until the quit message; then the program's state is reset.
   void quit();
   void settle();
+  // The main thread's own messages and timers, until it has none left,
+  // whatever the workers are doing (settle waits for them too).
+  void pump();
+  // pump until the gate holds its worker; false when it never came.
+  bool pumpUntilHeld(const WorkerGate& gate);
 
   std::string path(const std::string& name) const;
   std::string settingsText() const;

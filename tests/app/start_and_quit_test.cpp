@@ -154,17 +154,18 @@ TEST_F(StartAndQuit, QuittingDuringAConversionWaitsForTheWholeSegyFile) {
   prepare(writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(samples), pings), segy, IDC_PAIR_1);
 
   std::vector<std::string> statuses;
-  bool exitPressed = false;
   ui.setChangeObserver([&](HWND changedWindow, int controlId) {
     if (controlId == IDC_STATUS) statuses.push_back(ui.controlText(changedWindow, IDC_STATUS));
-    if (controlId == IDC_PROGRESS && !exitPressed && ui.progressPosition(changedWindow, IDC_PROGRESS) > 0) {
-      exitPressed = true;
-      ui.click(changedWindow, IDC_EXIT);
-    }
   });
-  ui.click(window, IDC_PROCESS);
+  {
+    WorkerGate gate(context().converterThreadId, WorkerGate::At::Write);
+    ui.click(window, IDC_PROCESS);
+    ASSERT_TRUE(pumpUntilHeld(gate));
+    ui.click(window, IDC_EXIT);
+    pump();
+    EXPECT_TRUE(IsWindow(window)) << "the window waits for the conversion";
+  }
   settle();
-  ASSERT_TRUE(exitPressed);
   EXPECT_TRUE(ui.quitReceived());
   EXPECT_EQ(fileSize(segy), 3600u + pings * 2u * (240u + 2u * samples));
   const auto quitting = std::find(statuses.begin(), statuses.end(), " Quitting");

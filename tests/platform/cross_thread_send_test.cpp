@@ -1,5 +1,7 @@
-// Sends from a worker to the main thread's window: the worker waits until
-// the window's thread has carried the call out, modal boxes included.
+// Sends from a worker to the main thread's window. A message for the window
+// waits until the window's thread has carried it out, modal boxes included;
+// a control's text or progress position is set by the worker itself, at
+// once, and the front end hears of it from the window's thread.
 #include "tests/platform/platform_test_window.h"
 
 #include "platform/dialogs.h"
@@ -7,7 +9,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 using namespace platform_test;
 
@@ -36,31 +40,75 @@ HANDLE startWorker(SendJob& job) { return CreateThread(nullptr, 0, sendFromWorke
 
 class PlatformCrossThreadSend : public WindowTest {};
 
-TEST_F(PlatformCrossThreadSend, WorkerWaitsUntilTheMainThreadHandlesTheSend) {
+TEST_F(PlatformCrossThreadSend, AControlUpdateIsAppliedAtOnceAndReportedBeforeWhatWasPostedAfterIt) {
   HWND window = createWindow();
   SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, 7, 0);
+  std::vector<std::string> heard;
+  frontEnd.setChangeObserver([&](HWND changed, int controlId) {
+    if (controlId == IDC_LABEL_FIELD) heard.push_back(frontEnd.controlText(changed, controlId));
+  });
   SendJob job;
   job.window = window;
   job.text = " from the worker";
   HANDLE worker = startWorker(job);
   ASSERT_NE(worker, nullptr);
 
-  // The main thread is not looking at messages: nothing can be carried out.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(job.done.load());
-  EXPECT_EQ(frontEnd.controlText(window, IDC_LABEL_FIELD), "");
-
-  // GetMessageA carries out both sends before it returns the posted report.
-  MSG msg;
-  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
-  EXPECT_EQ(msg.wParam, REPORT);
+  // The main thread is not looking at messages, yet the worker goes on: the
+  // control holds the text when the call returns.
+  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(worker);
   EXPECT_TRUE(job.done.load());
   EXPECT_EQ(job.textResult, TRUE);
   EXPECT_EQ(job.previousPosition, 7);
   EXPECT_EQ(frontEnd.controlText(window, IDC_LABEL_FIELD), " from the worker");
   EXPECT_EQ(frontEnd.progressPosition(window, IDC_BAR), 40);
-  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
-  CloseHandle(worker);
+  EXPECT_TRUE(heard.empty()) << "the front end hears of it on the window's thread";
+
+  // The report the worker posted after its update comes after the update.
+  MSG msg;
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+  EXPECT_EQ(msg.wParam, REPORT);
+  EXPECT_EQ(heard, (std::vector<std::string>{" from the worker"}));
+  frontEnd.setChangeObserver(nullptr);
+}
+
+// Thousands of updates in a burst reach the front end as a few reports.
+TEST_F(PlatformCrossThreadSend, ABurstOfUpdatesIsReportedOnce) {
+  HWND window = createWindow();
+  constexpr int UPDATES = 20000;
+  int reports = 0;
+  frontEnd.setChangeObserver([&](HWND, int controlId) {
+    if (controlId == IDC_BAR) ++reports;
+  });
+  std::thread worker([window] {
+    for (int i = 1; i <= UPDATES; ++i) SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, static_cast<WPARAM>(i % 100), 0);
+    PostMessageA(window, WM_COMMAND, REPORT, 0);
+  });
+  worker.join();
+  MSG msg;
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+  EXPECT_EQ(msg.wParam, REPORT);
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(frontEnd.progressPosition(window, IDC_BAR), UPDATES % 100);
+  frontEnd.setChangeObserver(nullptr);
+}
+
+// A message for the window itself runs its procedure on its own thread.
+TEST_F(PlatformCrossThreadSend, AWindowMessageWaitsUntilTheWindowsThreadCarriesItOut) {
+  HWND window = createWindow();
+  procedureLog().react = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT { return message == WM_USER ? 42 : 0; };
+  std::atomic<bool> returned{false};
+  LRESULT result = 0;
+  std::thread worker([&] {
+    result = SendMessageA(window, WM_USER, 0, 0);
+    returned.store(true);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(returned.load());
+  EXPECT_TRUE(WaitMessage());
+  worker.join();
+  EXPECT_EQ(result, 42);
+  EXPECT_EQ(procedureLog().messages.back().message, WM_USER);
 }
 
 // A box that stays up until a control update has come through its loop.
@@ -105,14 +153,17 @@ TEST_F(PlatformCrossThreadSend, ModalMessageBoxKeepsHandlingSends) {
 
 TEST_F(PlatformCrossThreadSend, SendToAWindowDestroyedMeanwhileReturnsZero) {
   HWND window = createWindow();
-  SendJob job;
-  job.window = window;
-  HANDLE worker = startWorker(job);
-  ASSERT_NE(worker, nullptr);
+  std::atomic<LRESULT> result{-1};
+  std::thread worker([&] { result = SendMessageA(window, WM_USER, 0, 0); });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(DestroyWindow(window));  // the worker's send is still waiting
-  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
-  CloseHandle(worker);
+  worker.join();
+  EXPECT_EQ(result.load(), 0);
+  SendJob job;
+  job.window = window;
+  HANDLE late = startWorker(job);
+  EXPECT_EQ(WaitForSingleObject(late, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(late);
   EXPECT_EQ(job.textResult, FALSE);
   EXPECT_EQ(job.previousPosition, 0);
 }
