@@ -23,7 +23,7 @@
 #include "platform/profile.h"
 #include "res/resource_ids.h"
 #include "tools/veskconv_batch/batch_options.h"
-#include "tools/veskconv_batch/batch_report.h"
+#include "tools/veskconv_batch/job_report.h"
 #include "tools/veskconv_batch/window_session.h"
 #include "tools/vskgen/survey_generator.h"
 
@@ -124,11 +124,20 @@ const ChannelSet* channelSetNamed(const std::string& name) {
   return nullptr;
 }
 
+// Nobody reads what the benchmark's conversions report.
+class QuietReport final : public JobReport {
+ public:
+  void counting() override {}
+  void converting(unsigned long) override {}
+  void progress(int) override {}
+  void message(const std::string&, const std::string&) override {}
+};
+
 // The window with the survey accepted, the output ready and the set chosen.
 class PreparedWindow {
  public:
   PreparedWindow(const std::string& survey, const std::string& output, const ChannelSet& set)
-      : quiet_(std::fopen("/dev/null", "w")), report_(quiet_, false), session_(ui_, report_) {
+      : session_(ui_, report_) {
     options_.channels = &set;
     ready_ = session_.start();
     const auto start = std::chrono::steady_clock::now();
@@ -138,7 +147,6 @@ class PreparedWindow {
   }
   ~PreparedWindow() {
     if (session_.window() != nullptr) session_.quit();
-    std::fclose(quiet_);
   }
   PreparedWindow(const PreparedWindow&) = delete;
   PreparedWindow& operator=(const PreparedWindow&) = delete;
@@ -161,8 +169,7 @@ class PreparedWindow {
 
  private:
   HeadlessFrontEnd ui_;
-  std::FILE* quiet_;
-  BatchReport report_;
+  QuietReport report_;
   WindowSession session_;
   BatchOptions options_;
   bool ready_ = false;

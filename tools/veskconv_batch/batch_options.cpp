@@ -1,9 +1,14 @@
 #include "tools/veskconv_batch/batch_options.h"
 
 #include "res/resource_ids.h"
+#include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
+#include <string>
+#include <thread>
 
 const char USAGE_TEXT[] =
     "Usage: veskconv-batch [options] INPUT.vsk...\n"
@@ -19,16 +24,22 @@ const char USAGE_TEXT[] =
     "      --reverse             Reverse Samples Order (only with ch1 ... ch8)\n"
     "      --info                print each input's ping count, channel list and channel\n"
     "                            sets; convert nothing\n"
+    "  -j, --jobs N              convert N inputs at once, each in a process of its own\n"
+    "                            (default: the number of processor cores)\n"
     "  -h, --help                this text\n"
     "\n"
     "Every message the window would show goes to stderr as \"CAPTION: text\" (mostly\n"
     "\"ERROR: text\"), and the run goes on with the next input. Progress and a summary go\n"
     "to stderr. No settings file is read or written, and no input file is overwritten.\n"
+    "Paths are taken as given. An output appears only once it is complete; an earlier\n"
+    "file of its name keeps its bytes until then.\n"
     "\n"
     "Exit status: 0 when every input converted, 1 when any input was refused or failed,\n"
-    "2 for a usage error.\n";
+    "2 for a usage error, 128 + N when stopped by signal N (130 for Ctrl-C).\n";
 
 namespace {
+
+constexpr long MAX_JOBS = 256;
 
 const ChannelSet* channelSetNamed(const std::string& name) {
   for (const ChannelSet& set : channelSets()) {
@@ -77,6 +88,7 @@ const std::vector<ChannelSet>& channelSets() {
 CommandLine parseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
   BatchOptions& options = line.options;
+  options.jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, static_cast<unsigned>(MAX_JOBS)));
   bool optionsEnded = false;
   for (int at = 1; at < argc; ++at) {
     const std::string argument = argv[at];
@@ -93,6 +105,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       options.reverseSamples = true;
     } else if (argument == "--info") {
       options.info = true;
+    } else if (argument == WORKER_OPTION) {
+      options.worker = true;
+    } else if (OptionValue jobs = valueOf("--jobs", "-j", argc, argv, &at); jobs.matched) {
+      char* end = nullptr;
+      const long count = jobs.value ? std::strtol(jobs.value->c_str(), &end, 10) : 0;
+      if (!jobs.value || jobs.value->empty() || *end != '\0' || count < 1 || count > MAX_JOBS) {
+        return usageError("--jobs takes a number from 1 to " + std::to_string(MAX_JOBS));
+      }
+      options.jobs = static_cast<int>(count);
     } else if (OptionValue channels = valueOf("--channels", "-c", argc, argv, &at); channels.matched) {
       if (!channels.value) return usageError(argument + " needs a channel set");
       options.channels = channelSetNamed(*channels.value);
@@ -109,6 +130,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     } else {
       return usageError("unknown option '" + argument + "'");
     }
+  }
+  if (options.worker) {
+    if (options.channels == nullptr) return usageError("no channel set given (--channels)");
+    line.status = CommandLineStatus::Run;
+    return line;
   }
   if (options.inputs.empty()) return usageError("no input file given");
   if (!options.info && options.channels == nullptr) return usageError("no channel set given (--channels)");

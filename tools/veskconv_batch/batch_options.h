@@ -24,6 +24,8 @@ struct BatchOptions {
   bool sensorPositions = false;
   bool reverseSamples = false;
   bool info = false;
+  int jobs = 1;          // processes converting at once
+  bool worker = false;   // a worker of another batch: jobs on stdin, reports on stdout
 };
 
 enum class CommandLineStatus { Run, Help, UsageError };

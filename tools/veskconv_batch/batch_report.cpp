@@ -4,82 +4,132 @@ namespace {
 
 // Carriage return, then erase to the end of the line.
 constexpr const char* REDRAW = "\r\033[K";
+constexpr const char* STATUS_SEPARATOR = " | ";
 constexpr double BYTES_PER_MB = 1e6;
 
 }  // namespace
 
-BatchReport::BatchReport(std::FILE* stream, bool terminal) : stream_(stream), terminal_(terminal) {}
+class BatchReport::Entry final : public JobReport {
+ public:
+  Entry(BatchReport& report, int index) : report_(report), index_(index) {}
+  void counting() override { report_.update(index_, Stage::Counting, 0, 0); }
+  void converting(unsigned long count) override { report_.update(index_, Stage::Converting, count, 0); }
+  void progress(int value) override { report_.update(index_, Stage::Waiting, 0, value); }
+  void message(const std::string& caption, const std::string& text) override { report_.message(caption, text); }
 
-void BatchReport::beginInput(const std::string& input) {
-  input_ = input;
-  stage_ = Stage::None;
-  pings_ = 0;
-  percent_ = 0;
+  Stage stage = Stage::Waiting;
+  bool converted = false;  // a conversion was under way when it ended
+  unsigned long pings = 0;
+  int percent = 0;
+
+ private:
+  BatchReport& report_;
+  int index_;
+};
+
+BatchReport::BatchReport(std::FILE* stream, bool terminal, const std::vector<Job>& jobs)
+    : stream_(stream), terminal_(terminal), jobs_(jobs) {
+  for (int index = 0; index < static_cast<int>(jobs.size()); ++index) {
+    entries_.push_back(std::make_unique<Entry>(*this, index));
+  }
 }
 
-void BatchReport::counting() {
-  stage_ = Stage::Counting;
-  percent_ = 0;
-  draw();
-}
+BatchReport::~BatchReport() = default;
 
-void BatchReport::converting(unsigned long pings) {
-  stage_ = Stage::Converting;
-  pings_ = pings;
-  percent_ = 0;
-  draw();
-}
+JobReport& BatchReport::job(int index) { return *entries_.at(static_cast<std::size_t>(index)); }
 
-void BatchReport::progress(int percent) {
-  if (stage_ == Stage::None || percent <= percent_) return;
-  percent_ = percent;
-  draw();
-}
-
-void BatchReport::endInput(bool converted, const std::string& output) {
-  closeLine(converted ? " -> " + output : std::string());
-  stage_ = Stage::None;
+// Stage::Waiting here means "the stage stays, only the percentage moves".
+void BatchReport::update(int index, Stage stage, unsigned long pings, int percent) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Entry& entry = *entries_[static_cast<std::size_t>(index)];
+  if (stage != Stage::Waiting) {
+    entry.stage = stage;
+    entry.pings = pings;
+    entry.percent = 0;
+  } else if (entry.stage == Stage::Counting || entry.stage == Stage::Converting) {
+    if (percent <= entry.percent) return;
+    entry.percent = percent;
+  } else {
+    return;
+  }
+  drawStatus();
 }
 
 void BatchReport::message(const std::string& caption, const std::string& text) {
-  closeLine("");
-  std::string line = text;
+  std::string line = caption + ": " + text;
   for (char& c : line) {
     if (c == '\n') c = ' ';
   }
-  std::fprintf(stream_, "%s: %s\n", caption.c_str(), line.c_str());
+  std::lock_guard<std::mutex> lock(mutex_);
+  writeLasting(line);
+}
+
+void BatchReport::ended(int index, const JobResult& result) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Entry& entry = *entries_[static_cast<std::size_t>(index)];
+  const bool wasConverting = entry.stage == Stage::Converting;
+  const std::string line = lineOf(index);
+  entry.stage = Stage::Ended;
+  if (result.converted) {
+    ++converted_;
+    traces_ += result.traces;
+    bytes_ += result.bytes;
+    writeLasting(line + " -> " + jobs_[static_cast<std::size_t>(index)].output);
+  } else if (wasConverting) {
+    writeLasting(line);  // how far it came stays; a count said nothing lasting
+  } else {
+    drawStatus();
+  }
+}
+
+int BatchReport::converted() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return converted_;
+}
+
+void BatchReport::summary(double seconds) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const double rate = seconds > 0.0 ? static_cast<double>(bytes_) / BYTES_PER_MB / seconds : 0.0;
+  std::fprintf(stream_, "%d of %zu files converted, %llu traces, %llu bytes, %.2f s, %.1f MB/s\n", converted_,
+               jobs_.size(), static_cast<unsigned long long>(traces_), static_cast<unsigned long long>(bytes_),
+               seconds, rate);
   std::fflush(stream_);
 }
 
-void BatchReport::error(const std::string& text) { message("ERROR", text); }
+std::string BatchReport::lineOf(int index) const {
+  const Entry& entry = *entries_[static_cast<std::size_t>(index)];
+  const std::string& input = jobs_[static_cast<std::size_t>(index)].input;
+  if (entry.stage == Stage::Counting) return input + ": counting pings " + std::to_string(entry.percent) + "%";
+  return input + ": " + std::to_string(entry.pings) + " pings, " + std::to_string(entry.percent) + "%";
+}
 
-void BatchReport::summary(int converted, int inputs, std::uint64_t traces, std::uint64_t bytes, double seconds) {
-  const double rate = seconds > 0.0 ? static_cast<double>(bytes) / BYTES_PER_MB / seconds : 0.0;
-  std::fprintf(stream_, "%d of %d files converted, %llu traces, %llu bytes, %.2f s, %.1f MB/s\n", converted, inputs,
-               static_cast<unsigned long long>(traces), static_cast<unsigned long long>(bytes), seconds, rate);
+std::string BatchReport::statusLine() const {
+  std::string status;
+  for (int index = 0; index < static_cast<int>(entries_.size()); ++index) {
+    const Stage stage = entries_[static_cast<std::size_t>(index)]->stage;
+    if (stage != Stage::Counting && stage != Stage::Converting) continue;
+    if (!status.empty()) status += STATUS_SEPARATOR;
+    status += lineOf(index);
+  }
+  return status;
+}
+
+void BatchReport::writeLasting(const std::string& line) {
+  std::fprintf(stream_, "%s%s\n", terminal_ && drawn_ ? REDRAW : "", line.c_str());
+  drawn_ = false;
+  drawStatus();
   std::fflush(stream_);
 }
 
-std::string BatchReport::lineText() const {
-  if (stage_ == Stage::Counting) return input_ + ": counting pings " + std::to_string(percent_) + "%";
-  return input_ + ": " + std::to_string(pings_) + " pings, " + std::to_string(percent_) + "%";
-}
-
-void BatchReport::draw() {
+void BatchReport::drawStatus() {
   if (!terminal_) return;
-  std::fprintf(stream_, "%s%s", REDRAW, lineText().c_str());
-  std::fflush(stream_);
-  drawn_ = true;
-}
-
-// A conversion's line stays, ended; a count's line is wiped, it said nothing lasting.
-void BatchReport::closeLine(const std::string& suffix) {
-  if (stage_ == Stage::Converting) {
-    std::fprintf(stream_, "%s%s%s\n", terminal_ ? REDRAW : "", lineText().c_str(), suffix.c_str());
-  } else if (drawn_) {
-    std::fputs(REDRAW, stream_);
+  const std::string status = statusLine();
+  if (status.empty()) {
+    if (drawn_) std::fputs(REDRAW, stream_);
+    drawn_ = false;
+  } else {
+    std::fprintf(stream_, "%s%s", REDRAW, status.c_str());
+    drawn_ = true;
   }
   std::fflush(stream_);
-  drawn_ = false;
-  stage_ = Stage::None;
 }

@@ -1,44 +1,51 @@
-// What veskconv-batch tells the user on stderr: the message boxes the
-// window shows, its own refusals in the same form, one progress line per
-// input (redrawn in place on a terminal, one plain line otherwise) and the
-// summary. Main thread.
+// What veskconv-batch tells the user on stderr: the message boxes the window
+// shows, its own refusals in the same form, the inputs under way and the
+// summary. On a terminal one status line shows every input under way and is
+// redrawn in place; the lasting lines (messages, each input's end) are
+// written above it. Elsewhere only the lasting lines are written. Any thread.
 #pragma once
+
+#include "tools/veskconv_batch/batch_plan.h"
+#include "tools/veskconv_batch/job_report.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
-class BatchReport {
+class BatchReport final : public BatchSink {
  public:
-  BatchReport(std::FILE* stream, bool terminal);
+  BatchReport(std::FILE* stream, bool terminal, const std::vector<Job>& jobs);
+  ~BatchReport() override;
 
-  void beginInput(const std::string& input);
-  // The ping count scan runs: shown on a terminal only.
-  void counting();
-  // The conversion of `pings` sonar pings runs.
-  void converting(unsigned long pings);
-  // The progress bar moved; the line shows the highest percentage of the stage.
-  void progress(int percent);
-  // Ends the input's line: with the output named when it was converted.
-  void endInput(bool converted, const std::string& output);
+  JobReport& job(int index) override;
+  // The input's line: with its output named when it was converted.
+  void ended(int index, const JobResult& result) override;
 
-  // "CAPTION: text", one line (line feeds of the text become blanks).
-  void message(const std::string& caption, const std::string& text);
-  void error(const std::string& text);
-
-  void summary(int converted, int inputs, std::uint64_t traces, std::uint64_t bytes, double seconds);
+  int converted() const;
+  void summary(double seconds);
 
  private:
-  enum class Stage { None, Counting, Converting };
-  std::string lineText() const;
-  void draw();
-  void closeLine(const std::string& suffix);
+  class Entry;
+  enum class Stage { Waiting, Counting, Converting, Ended };
+
+  void update(int index, Stage stage, unsigned long pings, int percent);
+  void message(const std::string& caption, const std::string& text);
+  std::string lineOf(int index) const;
+  std::string statusLine() const;
+  // Writes a lasting line, the status line wiped before and drawn again after.
+  void writeLasting(const std::string& line);
+  void drawStatus();
 
   std::FILE* stream_;
   bool terminal_;
-  std::string input_;
-  Stage stage_ = Stage::None;
-  unsigned long pings_ = 0;
-  int percent_ = 0;
-  bool drawn_ = false;  // a line is on the terminal without its line feed
+  std::vector<Job> jobs_;
+  std::vector<std::unique_ptr<Entry>> entries_;
+  mutable std::mutex mutex_;
+  bool drawn_ = false;  // the status line is on the terminal without its line feed
+  int converted_ = 0;
+  std::uint64_t traces_ = 0;
+  std::uint64_t bytes_ = 0;
 };

@@ -24,6 +24,8 @@ inline constexpr const char* OUTPUT_NOT_PUT_IN_PLACE =
     "The output [%s] could not be put in place: %s. It is left as it was.";  // output, reason
 inline constexpr const char* OUTPUT_LEFT_AS_IT_WAS = "The output [%s] was not written; it is left as it was.";  // output
 inline constexpr const char* INTERRUPTED = "interrupted";
+inline constexpr const char* WORKER_LOST = "The process converting [%s] ended before it was done.";  // input
+inline constexpr const char* WORKER_OPTION = "--worker";  // how a batch starts its worker processes
 inline constexpr const char* OPTION_NOT_TAKEN = "The window did not take the option %s.";    // option
 inline constexpr const char* RUN_DID_NOT_START = "The conversion of [%s] did not start.";    // input
 inline constexpr const char* PROGRAM_DID_NOT_START = "The program could not start.";

@@ -1,6 +1,7 @@
 #include "tools/veskconv_batch/output_names.h"
 
 #include "app/ui_texts.h"
+#include "platform/files.h"
 #include "platform/path_queries.h"
 #include "platform/split_path.h"
 
@@ -47,6 +48,14 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
 bool isFolder(const std::string& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool mayReplace(const std::string& output) {
+  if (!identityOf(output)) return true;
+  HANDLE probe = CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
+  return true;
 }
 
 bool isSpecialFile(const std::string& path) {

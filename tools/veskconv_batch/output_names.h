@@ -34,3 +34,6 @@ bool isFolder(const std::string& path);
 // True when something other than a regular file or a folder is there (a
 // FIFO, socket or device, links followed).
 bool isSpecialFile(const std::string& path);
+// Whether the window could replace the file now: false when another program
+// holds it, or it is write-protected. A missing file may always be made.
+bool mayReplace(const std::string& output);

@@ -55,15 +55,17 @@ bool PendingOutput::create(const std::string& finalPath, std::string* error) {
   return true;
 }
 
-bool PendingOutput::publish(std::string* error) {
+bool PendingOutput::sync(std::string* error) {
+  if (syncPath(path_, O_RDONLY)) return true;
+  *error = std::strerror(errno);
+  discard();
+  return false;
+}
+
+bool PendingOutput::putInPlace(std::string* error) {
   // A file replaced keeps its permissions, as one emptied and rewritten would.
   struct stat replaced {};
   if (::stat(target_.c_str(), &replaced) == 0) ::chmod(path_.c_str(), replaced.st_mode & PERMISSION_BITS);
-  if (!syncPath(path_, O_RDONLY)) {
-    *error = std::strerror(errno);
-    discard();
-    return false;
-  }
   bool renamed = false;
   withoutInterruption([&] {
     renamed = std::rename(path_.c_str(), target_.c_str()) == 0;
@@ -74,15 +76,14 @@ bool PendingOutput::publish(std::string* error) {
     forgetTemporary(path_);
     path_.clear();
   });
-  if (!renamed) {
-    discard();
-    return false;
-  }
-  // The new name must survive a power cut as well as the bytes behind it.
-  syncPath(folderOf(target_), O_RDONLY | O_DIRECTORY);
   discard();
-  return true;
+  return renamed;
 }
+
+std::string PendingOutput::folder() const { return folderOf(target_); }
+
+// The new name must survive a power cut as well as the bytes behind it.
+void PendingOutput::syncFolder(const std::string& folder) { syncPath(folder, O_RDONLY | O_DIRECTORY); }
 
 void PendingOutput::discard() {
   withoutInterruption([this] {

@@ -24,7 +24,7 @@ std::string asTyped(const std::string& path) { return '"' + path + '"'; }
 
 }  // namespace
 
-WindowSession::WindowSession(HeadlessFrontEnd& ui, BatchReport& report) : ui_(ui), report_(report) {}
+WindowSession::WindowSession(HeadlessFrontEnd& ui, JobReport& report) : ui_(ui), report_(report) {}
 
 // The front end outlives the session; its observer must not.
 WindowSession::~WindowSession() { ui_.setChangeObserver(nullptr); }

@@ -8,14 +8,14 @@
 
 #include "platform/headless/headless_front_end.h"
 #include "tools/veskconv_batch/batch_options.h"
-#include "tools/veskconv_batch/batch_report.h"
+#include "tools/veskconv_batch/job_report.h"
 
 #include <cstdint>
 #include <string>
 
 class WindowSession {
  public:
-  WindowSession(HeadlessFrontEnd& ui, BatchReport& report);
+  WindowSession(HeadlessFrontEnd& ui, JobReport& report);
   ~WindowSession();
   WindowSession(const WindowSession&) = delete;
   WindowSession& operator=(const WindowSession&) = delete;
@@ -66,7 +66,7 @@ class WindowSession {
   void reportNameNotTaken(const std::string& typed);
 
   HeadlessFrontEnd& ui_;
-  BatchReport& report_;
+  JobReport& report_;
   HWND window_ = nullptr;
   std::size_t boxesReported_ = 0;
 };

@@ -1,0 +1,19 @@
+// Every input's output, decided before anything runs, so that the answer
+// depends neither on what fails nor on which process converts what. Any
+// thread; looks at the file system.
+#pragma once
+
+#include "tools/veskconv_batch/batch_options.h"
+
+#include <string>
+#include <vector>
+
+struct Job {
+  std::string input;
+  std::string output;
+  // Said instead of converting: the output is an input under another name, or
+  // a file an earlier input writes.
+  std::string refusal;
+};
+
+std::vector<Job> planJobs(const BatchOptions& options);

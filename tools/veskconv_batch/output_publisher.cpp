@@ -1,0 +1,110 @@
+#include "tools/veskconv_batch/output_publisher.h"
+
+#include "tools/veskconv_batch/batch_texts.h"
+#include "tools/veskconv_batch/output_names.h"
+
+namespace {
+
+// Syncs under way at once; a few let the file system commit them together.
+constexpr int SYNC_THREADS = 4;
+
+}  // namespace
+
+OutputPublisher::OutputPublisher(BatchSink& sink) : sink_(sink) {
+  for (int i = 0; i < SYNC_THREADS; ++i) threads_.emplace_back([this] { work(); });
+}
+
+OutputPublisher::~OutputPublisher() {
+  finish();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void OutputPublisher::submit(int index, std::string output, std::unique_ptr<PendingOutput> pending,
+                             const JobResult& result) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    items_.push_back(Item{index, std::move(output), std::move(pending), result});
+  }
+  changed_.notify_all();
+}
+
+void OutputPublisher::finish() {
+  std::set<std::string> folders;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return items_.empty() && busy_ == 0; });
+    folders.swap(folders_);
+  }
+  for (const std::string& folder : folders) PendingOutput::syncFolder(folder);
+}
+
+void OutputPublisher::work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    Item* next = nullptr;
+    changed_.wait(lock, [&] {
+      for (Item& item : items_) {
+        if (item.state == State::Waiting) {
+          next = &item;
+          return true;
+        }
+      }
+      return stopping_;
+    });
+    if (next == nullptr) return;
+    // Items are only ever removed from the front, by the thread placing them,
+    // once synced: this one stays where it is while it syncs.
+    next->state = State::Syncing;
+    ++busy_;
+    lock.unlock();
+    std::string why;
+    const bool synced = next->pending->sync(&why);
+    if (!synced) sink_.job(next->index).error(formatted(OUTPUT_NOT_PUT_IN_PLACE, next->output.c_str(), why.c_str()));
+    lock.lock();
+    next->syncFailed = !synced;
+    next->state = State::Synced;
+    putSyncedInPlace(lock);
+    --busy_;
+    changed_.notify_all();
+  }
+}
+
+void OutputPublisher::putSyncedInPlace(std::unique_lock<std::mutex>& lock) {
+  if (placing_) return;
+  placing_ = true;
+  while (!items_.empty() && items_.front().state == State::Synced) {
+    Item item = std::move(items_.front());
+    items_.pop_front();
+    lock.unlock();
+    putInPlace(item);
+    lock.lock();
+  }
+  placing_ = false;
+}
+
+void OutputPublisher::putInPlace(Item& item) {
+  JobReport& report = sink_.job(item.index);
+  JobResult result = item.result;
+  std::string why;
+  if (item.syncFailed) {
+    result.converted = false;
+  } else if (!mayReplace(item.output)) {
+    // Held elsewhere since it was checked: the window could not replace it now.
+    report.error(formatted(SEGY_OPEN_ERROR, item.output.c_str()));
+    report.error(formatted(OUTPUT_LEFT_AS_IT_WAS, item.output.c_str()));
+    result.converted = false;
+  } else if (!item.pending->putInPlace(&why)) {
+    report.error(formatted(OUTPUT_NOT_PUT_IN_PLACE, item.output.c_str(), why.c_str()));
+    result.converted = false;
+  } else {
+    std::lock_guard<std::mutex> lock(mutex_);
+    folders_.insert(item.pending->folder());
+  }
+  item.pending.reset();
+  sink_.ended(item.index, result);
+}
