@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -105,6 +106,31 @@ TEST_F(BatchJobs, StoppingTheBatchStopsEveryWorkerAndLeavesNothingHalfDone) {
   EXPECT_NE(run.err.find("veskconv-batch: interrupted\n"), std::string::npos) << run.err;
   EXPECT_TRUE(pendingFolders(folder).empty());
   EXPECT_EQ(fileBytes(path("big1.SEG")), "earlier");
+}
+
+// The README's way to spread a campaign: a job runner calling the batch once
+// per survey. Here GNU parallel on this machine.
+TEST_F(BatchJobs, AJobRunnerCallingTheBatchPerSurveyGivesTheSameOutputs) {
+  if (!fs::exists("/usr/bin/parallel")) GTEST_SKIP() << "GNU parallel is not installed";
+  std::vector<std::string> arguments = {"-c", "subbottom", "-o", "together"};
+  std::string list;
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = "line" + std::to_string(i) + ".vsk";
+    writeSurvey(name, survey_files::twoPairsAndSubbottom(SAMPLES), 10 + 7 * i);
+    arguments.push_back(name);
+    list += name + "\n";
+  }
+  fs::create_directory(path("together"));
+  fs::create_directory(path("apart"));
+  ASSERT_EQ(runBatch(arguments).exitCode, 0);
+  std::ofstream(path("list.txt")) << list;
+  const std::string command = "cd '" + folder.string() + "' && /usr/bin/parallel --will-cite --jobs 2 '" +
+                              installedBatch() + "' --jobs 1 -c subbottom -o apart {} < list.txt 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = "line" + std::to_string(i) + ".SEG";
+    EXPECT_EQ(fileBytes(path("together/" + name)), fileBytes(path("apart/" + name))) << name;
+  }
 }
 
 }  // namespace
