@@ -24,6 +24,8 @@ struct BatchOptions {
   bool sensorPositions = false;
   bool reverseSamples = false;
   bool info = false;
+  bool preview = false;        // a picture of each SEG-Y file written
+  std::string previewFolder;   // empty: each picture beside its SEG-Y file
 };
 
 enum class CommandLineStatus { Run, Help, UsageError };
@@ -34,7 +36,8 @@ struct CommandLine {
   std::string error;  // for UsageError: what is wrong, one line
 };
 
-// Looks at the file system only to tell whether --output is a folder.
+// Looks at the file system only to tell whether --output, and the argument
+// after --preview, is a folder.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 extern const char USAGE_TEXT[];

@@ -53,6 +53,8 @@ void BatchReport::message(const std::string& caption, const std::string& text) {
 
 void BatchReport::error(const std::string& text) { message("ERROR", text); }
 
+void BatchReport::note(const std::string& text) { message(input_, text); }
+
 void BatchReport::summary(int converted, int inputs, std::uint64_t traces, std::uint64_t bytes, double seconds) {
   const double rate = seconds > 0.0 ? static_cast<double>(bytes) / BYTES_PER_MB / seconds : 0.0;
   std::fprintf(stream_, "%d of %d files converted, %llu traces, %llu bytes, %.2f s, %.1f MB/s\n", converted, inputs,

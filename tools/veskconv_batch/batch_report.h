@@ -22,6 +22,9 @@ class BatchReport {
   // Ends the input's line: with the output named when it was converted.
   void endInput(bool converted, const std::string& output);
 
+  // "INPUT: text", one line about the input after its conversion.
+  void note(const std::string& text);
+
   // "CAPTION: text", one line (line feeds of the text become blanks).
   void message(const std::string& caption, const std::string& text);
   void error(const std::string& text);

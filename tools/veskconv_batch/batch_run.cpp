@@ -3,6 +3,7 @@
 #include "app/ui_texts.h"
 #include "platform/headless/headless_front_end.h"
 #include "platform/profile.h"
+#include "tools/segy_preview/segy_preview.h"
 #include "tools/veskconv_batch/batch_report.h"
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
@@ -51,7 +52,8 @@ class Batch {
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
       report_.summary(done, static_cast<int>(options_.inputs.size()), traces_, bytes_, seconds);
     }
-    return done == static_cast<int>(options_.inputs.size()) ? EXIT_ALL_CONVERTED : EXIT_SOME_FAILED;
+    const bool allDone = done == static_cast<int>(options_.inputs.size()) && picturesMade_;
+    return allDone ? EXIT_ALL_CONVERTED : EXIT_SOME_FAILED;
   }
 
  private:
@@ -63,6 +65,7 @@ class Batch {
     const bool converted = convertIn(session, input, output);
     report_.endInput(converted, output);
     end(session, input);
+    if (converted && options_.preview && !picture(output)) picturesMade_ = false;
     return converted;
   }
 
@@ -100,6 +103,32 @@ class Batch {
     }
     end(session, input);
     return accepted;
+  }
+
+  // The picture of the SEG-Y file as written, read back once the program
+  // has closed it. False when a picture was due and none was written.
+  bool picture(const std::string& segyFile) {
+    const std::string name = pictureNameFor(segyFile, options_.previewFolder);
+    const std::optional<FileIdentity> identity = identityOf(name);
+    if (identity && identity == identityOf(segyFile)) {
+      report_.error(formatted(PICTURE_IS_OUTPUT, name.c_str()));
+      return false;
+    }
+    if (!mayWrite(name)) return false;
+    const Preview preview = writePreview(segyFile, name);
+    switch (preview.status) {
+      case PreviewStatus::Written:
+        if (const auto written = identityOf(name)) written_.push_back(*written);
+        report_.note(formatted(PICTURE_WRITTEN, preview.geometry.width, preview.geometry.height, name.c_str()));
+        return true;
+      case PreviewStatus::NoTraces:
+        report_.note(formatted(PICTURE_NO_TRACES, segyFile.c_str()));
+        return true;
+      case PreviewStatus::Failed:
+        break;
+    }
+    report_.error(preview.problem);
+    return false;
   }
 
   // Only the open input is protected by its share lock: every other input,
@@ -148,6 +177,7 @@ class Batch {
   std::vector<FileIdentity> written_;
   std::uint64_t traces_ = 0;
   std::uint64_t bytes_ = 0;
+  bool picturesMade_ = true;
 };
 
 }  // namespace

@@ -1,0 +1,38 @@
+// A file that is replaced whole or not at all: written under a temporary
+// name in the target's own folder (so that the rename cannot cross file
+// systems), synced, then put in place by one rename. A file that is not
+// committed is removed again, so a half-written file never carries the
+// target's name and never stays behind. Any thread; one object per file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::string target);
+  // Removes the temporary file unless it was committed.
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // The temporary file, created empty, for writing; nullptr with problem()
+  // when it cannot be created.
+  std::FILE* open();
+  // Flushes, syncs and closes the temporary file, then renames it to the
+  // target. False with problem() when any step failed: the target is then
+  // as it was, and the temporary file is gone.
+  bool commit();
+
+  // Empty while nothing went wrong; else the system's reason, one line.
+  const std::string& problem() const { return problem_; }
+
+ private:
+  void noteError();  // from errno
+  void discard();
+
+  std::string target_;
+  std::string temporary_;
+  std::FILE* file_ = nullptr;
+  std::string problem_;
+};
