@@ -1,8 +1,14 @@
 // A file that is replaced whole or not at all: written under a temporary
 // name in the target's own folder (so that the rename cannot cross file
-// systems), synced, then put in place by one rename. A file that is not
-// committed is removed again, so a half-written file never carries the
-// target's name and never stays behind. Any thread; one object per file.
+// systems), then put in place by one rename. A file that is not committed is
+// removed again, so a half-written file never carries the target's name and
+// never stays behind.
+//
+// It is not synced before the rename: a power cut may lose it as it may lose
+// the SEG-Y file written just before it, and a sync would make each picture
+// wait until that whole SEG-Y file is on the disk (the file system writes it
+// first), which costs as much as drawing the picture. Any thread; one object
+// per file.
 #pragma once
 
 #include <cstdio>
@@ -19,8 +25,7 @@ class ReplacingFile {
   // The temporary file, created empty, for writing; nullptr with problem()
   // when it cannot be created.
   std::FILE* open();
-  // Flushes, syncs and closes the temporary file, then renames it to the
-  // target. False with problem() when any step failed: the target is then
+  // Flushes and closes the temporary file, then renames it to the target. False with problem() when any step failed: the target is then
   // as it was, and the temporary file is gone.
   bool commit();
 

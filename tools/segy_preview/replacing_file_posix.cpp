@@ -46,7 +46,7 @@ std::FILE* ReplacingFile::open() {
 bool ReplacingFile::commit() {
   if (file_ == nullptr) return false;
   std::FILE* file = std::exchange(file_, nullptr);
-  bool done = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+  bool done = std::fflush(file) == 0;
   if (!done) noteError();
   if (std::fclose(file) != 0 && done) {
     done = false;
