@@ -42,52 +42,76 @@ TEST(PictureGeometry, TheSmallestWholeFactorThatFitsBothWays) {
   }
 }
 
-constexpr std::uint32_t LARGE_SAMPLES = 1100;
-constexpr int LARGE_PINGS = 4500;
 constexpr std::uint16_t BRIGHT = 30000;
 constexpr std::uint16_t MEAN = 2000;
 constexpr std::uint8_t WHITE = 255;
+constexpr int STARBOARD = 1;
 
-using PictureSize = PreviewTest;
+// Varied, and the same within each 2 x 2 block.
+std::uint16_t background(int ping, std::uint32_t i) {
+  return static_cast<std::uint16_t>(1000 + ((i / 2) * 7 + static_cast<std::uint32_t>(ping / 2) * 13) % 2001);
+}
 
-TEST_F(PictureSize, ASmallSurveyIsShownWholeALargeOneReducedByBlocks) {
-  const std::string small = path("small.vsk");
-  ASSERT_TRUE(writePatternSurvey(small, pairAndSubbottom(120), 9,
-                                 [](int ping, int, std::uint32_t i) { return static_cast<std::uint16_t>(ping * 100 + i); }));
-  convert(small, path("small.SEG"), {IDC_PAIR_1});
-  Preview preview = writePreview(path("small.SEG"), path("small.png"));
-  ASSERT_EQ(preview.status, PreviewStatus::Written) << preview.problem;
-  DecodedPicture picture;
-  ASSERT_TRUE(decodePng(path("small.png"), &picture));
+class PictureSize : public PreviewTest {
+ protected:
+  DecodedPicture pictureOf(const std::string& name, std::uint32_t samples, int pings, const SamplePattern& pattern,
+                           std::uint64_t factor) {
+    const std::string survey = path(name + ".vsk");
+    EXPECT_TRUE(writePatternSurvey(survey, pairAndSubbottom(samples), pings, pattern));
+    convert(survey, path(name + ".SEG"), {IDC_PAIR_1});
+    const Preview preview = writePreview(path(name + ".SEG"), path(name + ".png"));
+    EXPECT_EQ(preview.status, PreviewStatus::Written) << preview.problem;
+    EXPECT_EQ(preview.geometry.factor, factor);
+    DecodedPicture picture;
+    EXPECT_TRUE(decodePng(path(name + ".png"), &picture));
+    return picture;
+  }
+};
+
+TEST_F(PictureSize, ASmallSurveyIsShownWhole) {
+  const DecodedPicture picture = pictureOf(
+      "small", 120, 9, [](int ping, int, std::uint32_t i) { return static_cast<std::uint16_t>(ping * 100 + i); }, 1);
   EXPECT_EQ(picture.width, 240u);
   EXPECT_EQ(picture.height, 9u);
+}
 
-  // 2 x 1100 columns and 4500 rows: halved both ways. Starboard samples
-  // 600-601 of pings 1000-1001 are bright: one white pixel. Samples 900-901
-  // of pings 3000-3001 are all 2000, of pings 3200-3201 are 0, 0, 0 and
-  // 8000: the mean, not one sample or the largest, makes the pixel.
-  const auto pattern = [](int ping, int position, std::uint32_t i) -> std::uint16_t {
-    const bool starboard = position == 1;
-    if (starboard && ping / 2 == 500 && i / 2 == 300) return BRIGHT;
-    if (starboard && ping / 2 == 1500 && i / 2 == 450) return MEAN;
-    if (starboard && ping / 2 == 1600 && i / 2 == 450) return ping % 2 == 1 && i % 2 == 1 ? 4 * MEAN : 0;
-    return static_cast<std::uint16_t>(1000 + ((i / 2) * 7 + static_cast<std::uint32_t>(ping / 2) * 13) % 2001);
-  };
-  const std::string large = path("large.vsk");
-  ASSERT_TRUE(writePatternSurvey(large, pairAndSubbottom(LARGE_SAMPLES), LARGE_PINGS, pattern));
-  convert(large, path("large.SEG"), {IDC_PAIR_1});
-  preview = writePreview(path("large.SEG"), path("large.png"));
-  ASSERT_EQ(preview.status, PreviewStatus::Written) << preview.problem;
-  EXPECT_EQ(preview.geometry.factor, 2u);
-  ASSERT_TRUE(decodePng(path("large.png"), &picture));
-  EXPECT_EQ(picture.width, 2 * LARGE_SAMPLES / 2);
-  EXPECT_EQ(picture.height, static_cast<std::uint32_t>(LARGE_PINGS / 2));
-  const std::uint32_t starboard = LARGE_SAMPLES / 2;
-  EXPECT_EQ(picture.at(starboard + 300, 500), WHITE);
-  const std::uint8_t mean = picture.at(starboard + 450, 1500);
+// 2 x 1100 columns: halved both ways. Starboard samples 600-601 of pings
+// 40-41 are bright: one white pixel. Samples 900-901 of pings 120-121 are
+// all 2000, of pings 200-201 are 0, 0, 0 and 8000: the mean, not one sample
+// or the largest, makes the pixel.
+TEST_F(PictureSize, AWideSurveyIsReducedByBlocksOfOneTrace) {
+  const DecodedPicture picture = pictureOf(
+      "wide", 1100, 300,
+      [](int ping, int position, std::uint32_t i) -> std::uint16_t {
+        if (position != STARBOARD) return background(ping, i);
+        if (ping / 2 == 20 && i / 2 == 300) return BRIGHT;
+        if (ping / 2 == 60 && i / 2 == 450) return MEAN;
+        if (ping / 2 == 100 && i / 2 == 450) return ping % 2 == 1 && i % 2 == 1 ? 4 * MEAN : 0;
+        return background(ping, i);
+      },
+      2);
+  ASSERT_EQ(picture.width, 1100u);
+  ASSERT_EQ(picture.height, 150u);
+  const std::uint32_t starboard = 550;
+  EXPECT_EQ(picture.at(starboard + 300, 20), WHITE);
+  const std::uint8_t mean = picture.at(starboard + 450, 60);
   EXPECT_GT(mean, 0);
   EXPECT_LT(mean, WHITE);
-  EXPECT_EQ(picture.at(starboard + 450, 1600), mean);
+  EXPECT_EQ(picture.at(starboard + 450, 100), mean);
+}
+
+// 4500 rows: halved both ways; the bright block of pings 3000-3001 is row 1500.
+TEST_F(PictureSize, ALongSurveyIsReducedToItsRowLimit) {
+  const DecodedPicture picture = pictureOf(
+      "long", 16, 4500,
+      [](int ping, int position, std::uint32_t i) -> std::uint16_t {
+        return position == STARBOARD && ping / 2 == 1500 && i / 2 == 3 ? BRIGHT : background(ping, i);
+      },
+      2);
+  ASSERT_EQ(picture.width, 16u);
+  ASSERT_EQ(picture.height, 2250u);
+  EXPECT_EQ(picture.at(8 + 3, 1500), WHITE);
+  EXPECT_LT(picture.at(8 + 3, 1499), WHITE);
 }
 
 }  // namespace
