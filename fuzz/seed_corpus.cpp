@@ -1,11 +1,15 @@
-// Writes the seed corpora of both fuzz targets from the project's VSK
-// writer: fuzz_seed_corpus CORPUS_FOLDER (fuzz/corpus). Each seed is a small
-// survey of one kind the program meets: pairs and subbottom, 8-bit samples,
-// degrees, counts of 0, unrecognised entries, pings that differ, too many
-// channels, no ping at all and a cut last record. The reader target's seeds
-// carry the run parameters in front (see reader_engine_target.cpp).
+// Writes the seed corpora of the fuzz targets: fuzz_seed_corpus
+// CORPUS_FOLDER (fuzz/corpus). The survey seeds come from the project's VSK
+// writer, each a small survey of one kind the program meets: pairs and
+// subbottom, 8-bit samples, degrees, counts of 0, unrecognised entries, pings
+// that differ, too many channels, no ping at all and a cut last record. The
+// reader target's seeds carry the run parameters in front (see
+// reader_engine_target.cpp). The picture's seeds are small SEG-Y files laid
+// out as the program writes them: a pair, a big-endian single channel, a
+// reel header alone, a stated count that disagrees, a cut last trace.
 #include "vsktools/vsk_writer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -150,6 +154,67 @@ const std::vector<Bytes> RUN_PARAMETERS = {
     {0, 0, 1, 0, 14, 9, 7, 1},    // no selection; then channel 8 of a missing position
 };
 
+// A SEG-Y file as the program lays it out, with only the fields that the
+// picture's reader reads filled in; the text header states the count in
+// line 6 as the program does.
+struct SegySeed {
+  std::string name;
+  bool bigEndian;
+  std::uint16_t tracesPerRecord;
+  std::uint16_t samples;
+  int records;
+  const char* statedCount;
+};
+
+void put(Bytes& bytes, std::size_t at, std::uint32_t value, std::size_t width, bool bigEndian) {
+  for (std::size_t i = 0; i < width; ++i) {
+    const std::size_t shift = 8 * (bigEndian ? width - 1 - i : i);
+    bytes[at + i] = static_cast<std::uint8_t>(value >> shift);
+  }
+}
+
+Bytes segyOf(const SegySeed& seed) {
+  constexpr std::size_t REEL_HEADER = 3600;
+  constexpr std::size_t TRACE_HEADER = 240;
+  constexpr std::size_t STATED_COUNT_AT = 5 * 80 + 42;
+  Bytes bytes(REEL_HEADER, ' ');
+  std::fill(bytes.begin() + 3200, bytes.end(), 0);
+  for (std::size_t i = 0; seed.statedCount[i] != '\0'; ++i) {
+    bytes[STATED_COUNT_AT + i] = static_cast<std::uint8_t>(seed.statedCount[i]);
+  }
+  put(bytes, 3212, seed.tracesPerRecord, 2, seed.bigEndian);
+  put(bytes, 3216, 100, 2, seed.bigEndian);
+  put(bytes, 3220, seed.samples, 2, seed.bigEndian);
+  put(bytes, 3224, 3, 2, seed.bigEndian);
+  for (int record = 1; record <= seed.records; ++record) {
+    for (std::uint16_t trace = 1; trace <= seed.tracesPerRecord; ++trace) {
+      const std::size_t at = bytes.size();
+      bytes.resize(at + TRACE_HEADER + 2 * std::size_t{seed.samples}, 0);
+      put(bytes, at + 8, static_cast<std::uint32_t>(record), 4, seed.bigEndian);
+      put(bytes, at + 12, trace, 4, seed.bigEndian);
+      put(bytes, at + 114, seed.samples, 2, seed.bigEndian);
+      for (std::uint16_t i = 0; i < seed.samples; ++i) {
+        const auto value = static_cast<std::uint32_t>(record * 4001 + trace * 977 + i * 613) & 0xFFFF;
+        put(bytes, at + TRACE_HEADER + 2 * std::size_t{i}, value, 2, seed.bigEndian);
+      }
+    }
+  }
+  return bytes;
+}
+
+std::vector<Seed> segyFiles() {
+  std::vector<Seed> seeds;
+  for (const SegySeed& seed : {SegySeed{"pair", false, 2, 8, 3, "8"}, SegySeed{"big_endian_single", true, 1, 5, 4, "5"},
+                               SegySeed{"reel_header_alone", false, 2, 8, 0, "8"},
+                               SegySeed{"stated_count_disagrees", false, 1, 6, 2, "70006"}}) {
+    seeds.push_back({seed.name, segyOf(seed)});
+  }
+  Bytes cut = segyOf({"", false, 2, 8, 3, "8"});
+  cut.resize(cut.size() - CUT_BYTES);
+  seeds.push_back({"cut_last_trace", cut});
+  return seeds;
+}
+
 void write(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -175,5 +240,8 @@ int main(int argc, char** argv) {
     withRuns.insert(withRuns.end(), seeds[s].bytes.begin(), seeds[s].bytes.end());
     write(engine / ("seed_" + seeds[s].name + ".bin"), withRuns);
   }
+  const std::filesystem::path preview = root / "fuzz_segy_preview";
+  std::filesystem::create_directories(preview);
+  for (const Seed& seed : segyFiles()) write(preview / ("seed_" + seed.name + ".SEG"), seed.bytes);
   return 0;
 }

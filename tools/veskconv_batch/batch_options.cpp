@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <string_view>
 
 const char USAGE_TEXT[] =
     "Usage: veskconv-batch [options] INPUT.vsk...\n"
@@ -22,6 +23,9 @@ const char USAGE_TEXT[] =
     "      --byte-order ORDER    little (default) or big\n"
     "      --positions SOURCE    trace positions from the ship (default) or the sensor\n"
     "      --reverse             Reverse Samples Order (only with ch1 ... ch8)\n"
+    "      --preview [DIR]       also write a picture of each SEG-Y file, a PNG named as it\n"
+    "                            with the extension .png: beside it, or in DIR when DIR\n"
+    "                            is an existing folder (--preview=DIR: always a folder)\n"
     "      --info                print each input's ping count, channel list and channel\n"
     "                            sets; convert nothing\n"
     "  -j, --jobs N              convert N inputs at once, each in a process of its own\n"
@@ -34,12 +38,14 @@ const char USAGE_TEXT[] =
     "Paths are taken as given. An output appears only once it is complete; an earlier\n"
     "file of its name keeps its bytes until then.\n"
     "\n"
-    "Exit status: 0 when every input converted, 1 when any input was refused or failed,\n"
-    "2 for a usage error, 128 + N when stopped by signal N (130 for Ctrl-C).\n";
+    "Exit status: 0 when every input converted (with --preview: and got its picture or\n"
+    "had no trace to show), 1 when any input was refused or failed, 2 for a usage error,\n"
+    "128 + N when stopped by signal N (130 for Ctrl-C).\n";
 
 namespace {
 
 constexpr long MAX_JOBS = 256;
+constexpr std::string_view PREVIEW_WITH_FOLDER = "--preview=";
 
 const ChannelSet* channelSetNamed(const std::string& name) {
   for (const ChannelSet& set : channelSets()) {
@@ -114,6 +120,17 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         return usageError("--jobs takes a number from 1 to " + std::to_string(MAX_JOBS));
       }
       options.jobs = static_cast<int>(count);
+    } else if (argument == "--preview") {
+      options.preview = true;
+      // An input is never a folder, so an existing folder here can only be
+      // the pictures' folder.
+      if (at + 1 < argc && isFolder(argv[at + 1])) options.previewFolder = argv[++at];
+    } else if (argument.compare(0, PREVIEW_WITH_FOLDER.size(), PREVIEW_WITH_FOLDER) == 0) {
+      options.preview = true;
+      options.previewFolder = argument.substr(PREVIEW_WITH_FOLDER.size());
+      if (!isFolder(options.previewFolder)) {
+        return usageError("--preview=" + options.previewFolder + ": not an existing folder");
+      }
     } else if (OptionValue channels = valueOf("--channels", "-c", argc, argv, &at); channels.matched) {
       if (!channels.value) return usageError(argument + " needs a channel set");
       options.channels = channelSetNamed(*channels.value);

@@ -26,6 +26,8 @@ struct BatchOptions {
   bool info = false;
   int jobs = 1;          // processes converting at once
   bool worker = false;   // a worker of another batch: jobs on stdin, reports on stdout
+  bool preview = false;        // a picture of each SEG-Y file written
+  std::string previewFolder;   // empty: each picture beside its SEG-Y file
 };
 
 enum class CommandLineStatus { Run, Help, UsageError };
@@ -36,7 +38,8 @@ struct CommandLine {
   std::string error;  // for UsageError: what is wrong, one line
 };
 
-// Looks at the file system only to tell whether --output is a folder.
+// Looks at the file system only to tell whether --output, and the argument
+// after --preview, is a folder.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 extern const char USAGE_TEXT[];

@@ -2,39 +2,65 @@
 
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
+#include "tools/segy_preview/segy_preview.h"
 
 #include <optional>
+#include <utility>
+
+namespace {
+
+struct Written {
+  std::string place;
+  std::optional<FileIdentity> identity;
+};
+
+class Planner {
+ public:
+  explicit Planner(const BatchOptions& options) : options_(options) {
+    for (const std::string& input : options.inputs) {
+      if (const auto identity = identityOf(input)) inputs_.push_back({input, *identity});
+    }
+  }
+
+  // Why path may not be written, or empty; an allowed path is taken.
+  std::string refusalFor(const std::string& path) {
+    const Written file{placeOf(path), identityOf(path)};
+    for (const auto& [name, identity] : inputs_) {
+      if (file.identity == identity) return formatted(OUTPUT_IS_INPUT, path.c_str(), name.c_str());
+    }
+    for (const Written& earlier : written_) {
+      if (earlier.place == file.place || (file.identity && earlier.identity == file.identity)) {
+        return formatted(OUTPUT_WRITTEN_BEFORE, path.c_str());
+      }
+    }
+    written_.push_back(file);
+    return {};
+  }
+
+  Job plan(const std::string& input) {
+    Job job{input, outputFor(options_, input), {}, {}, {}};
+    job.refusal = refusalFor(job.output);
+    if (!options_.preview || !job.refusal.empty()) return job;
+    job.picture = pictureNameFor(job.output, options_.previewFolder);
+    if (placeOf(job.picture) == placeOf(job.output)) {
+      job.pictureRefusal = formatted(PICTURE_IS_OUTPUT, job.picture.c_str());
+    } else {
+      job.pictureRefusal = refusalFor(job.picture);
+    }
+    return job;
+  }
+
+ private:
+  const BatchOptions& options_;
+  std::vector<std::pair<std::string, FileIdentity>> inputs_;
+  std::vector<Written> written_;
+};
+
+}  // namespace
 
 std::vector<Job> planJobs(const BatchOptions& options) {
-  std::vector<FileIdentity> inputs;
-  std::vector<std::size_t> inputIndex;
-  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
-    if (const auto identity = identityOf(options.inputs[i])) {
-      inputs.push_back(*identity);
-      inputIndex.push_back(i);
-    }
-  }
+  Planner planner(options);
   std::vector<Job> jobs;
-  std::vector<std::string> places;
-  std::vector<std::optional<FileIdentity>> identities;
-  for (const std::string& input : options.inputs) {
-    Job job{input, outputFor(options, input), {}};
-    const std::optional<FileIdentity> identity = identityOf(job.output);
-    const std::string place = placeOf(job.output);
-    for (std::size_t i = 0; identity && i < inputs.size(); ++i) {
-      if (inputs[i] == *identity) {
-        job.refusal = formatted(OUTPUT_IS_INPUT, job.output.c_str(), options.inputs[inputIndex[i]].c_str());
-        break;
-      }
-    }
-    for (std::size_t j = 0; job.refusal.empty() && j < places.size(); ++j) {
-      if (places[j] == place || (identity && identities[j] == identity)) {
-        job.refusal = formatted(OUTPUT_WRITTEN_BEFORE, job.output.c_str());
-      }
-    }
-    places.push_back(place);
-    identities.push_back(identity);
-    jobs.push_back(std::move(job));
-  }
+  for (const std::string& input : options.inputs) jobs.push_back(planner.plan(input));
   return jobs;
 }

@@ -14,6 +14,10 @@ struct Job {
   // Said instead of converting: the output is an input under another name, or
   // a file an earlier input writes.
   std::string refusal;
+  // --preview: the picture of the output, and why it may not be made (an
+  // input, the output itself, or a file an earlier input writes).
+  std::string picture;
+  std::string pictureRefusal;
 };
 
 std::vector<Job> planJobs(const BatchOptions& options);

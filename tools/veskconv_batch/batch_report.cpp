@@ -82,6 +82,17 @@ void BatchReport::ended(int index, const JobResult& result) {
   }
 }
 
+void BatchReport::pictured(int /*index*/, bool made) {
+  if (made) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++picturesMissing_;
+}
+
+int BatchReport::picturesMissing() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return picturesMissing_;
+}
+
 int BatchReport::converted() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return converted_;

@@ -23,8 +23,11 @@ class BatchReport final : public BatchSink {
   JobReport& job(int index) override;
   // The input's line: with its output named when it was converted.
   void ended(int index, const JobResult& result) override;
+  void pictured(int index, bool made) override;
 
   int converted() const;
+  // --preview: pictures that were due and not made.
+  int picturesMissing() const;
   void summary(double seconds);
 
  private:
@@ -46,6 +49,7 @@ class BatchReport final : public BatchSink {
   mutable std::mutex mutex_;
   bool drawn_ = false;  // the status line is on the terminal without its line feed
   int converted_ = 0;
+  int picturesMissing_ = 0;
   std::uint64_t traces_ = 0;
   std::uint64_t bytes_ = 0;
 };

@@ -46,6 +46,7 @@ int runBatch(const BatchOptions& options) {
     if (workers <= 1 || !convertInWorkers(options, jobs, report, workers)) runHere(options, jobs, report);
     done = report.converted();
     report.summary(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    if (report.picturesMissing() > 0) done = -1;
   }
   return done == static_cast<int>(jobs.size()) ? EXIT_ALL_CONVERTED : EXIT_SOME_FAILED;
 }

@@ -32,6 +32,12 @@ inline constexpr const char* PROGRAM_DID_NOT_START = "The program could not star
 inline constexpr const char* PROGRAM_DID_NOT_END =
     "The program did not come to its end after [%s]; the inputs after it were not converted.";  // input
 
+// --preview: after the input's line, as "INPUT: text"; a failure as an error.
+inline constexpr const char* PICTURE_WRITTEN = "picture %u x %u -> %s";                // width, height, picture
+inline constexpr const char* PICTURE_NO_TRACES = "no picture: [%s] holds no trace";  // SEG-Y file
+inline constexpr const char* PICTURE_IS_OUTPUT =
+    "The picture [%s] would replace the SEG-Y file it shows; no picture was made.";  // picture
+
 // --info: the input's name, then these lines.
 inline constexpr const char* INFO_PING_COUNT = "  Ping Count : %s\n";  // the ping count field, blanks trimmed
 inline constexpr const char* INFO_CHANNEL = "  %s\n";                  // one line of the channel list

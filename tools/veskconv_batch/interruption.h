@@ -7,8 +7,7 @@
 #include <functional>
 #include <string>
 
-// Main thread, before any other thread exists: the signals are held back in
-// every thread and taken by a watcher of their own.
+// Main thread, once: the signals are taken by a watcher thread of its own.
 void watchForInterruption();
 
 // Paths removed on an interruption, the latest first (a file before the

@@ -2,10 +2,12 @@
 
 #include "tools/veskconv_batch/batch_texts.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -26,13 +28,17 @@ Watch& watch() {
   return *instance;
 }
 
-sigset_t stopSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
-  return set;
+constexpr int STOP_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The handler only passes the signal on: whichever thread the kernel picks
+// (the program's, or one a library started), the watcher takes it from here.
+int signalPipe[2] = {-1, -1};
+
+void passOn(int signal) {
+  const int saved = errno;
+  const auto byte = static_cast<unsigned char>(signal);
+  [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+  errno = saved;
 }
 
 [[noreturn]] void endOnSignal(int signal) {
@@ -50,14 +56,18 @@ sigset_t stopSignals() {
 }  // namespace
 
 void watchForInterruption() {
-  const sigset_t set = stopSignals();
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
-  std::thread([set] {
-    int signal = 0;
-    while (sigwait(&set, &signal) != 0) {
+  if (::pipe2(signalPipe, O_CLOEXEC) != 0) return;
+  std::thread([] {
+    unsigned char signal = 0;
+    while (::read(signalPipe[0], &signal, 1) != 1) {
     }
     endOnSignal(signal);
   }).detach();
+  struct sigaction action {};
+  action.sa_handler = passOn;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : STOP_SIGNALS) ::sigaction(signal, &action, nullptr);
 }
 
 void addTemporary(const std::string& path) {

@@ -31,6 +31,9 @@ class BatchSink {
  public:
   virtual ~BatchSink() = default;
   virtual JobReport& job(int index) = 0;
-  // Once per job, after everything it reports.
+  // Once per job, after everything its conversion reports.
   virtual void ended(int index, const JobResult& result) = 0;
+  // --preview, after ended, for a converted job that was due a picture:
+  // whether it got one.
+  virtual void pictured(int index, bool made) = 0;
 };

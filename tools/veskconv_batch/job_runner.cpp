@@ -84,7 +84,7 @@ void JobRunner::convertThroughWindow(int index, const Job& job) {
     }
   }
   if (result.converted) {
-    publisher_.submit(index, job.output, std::move(pending), result);
+    publisher_.submit(index, job, std::move(pending), result);
     return;
   }
   pending.reset();

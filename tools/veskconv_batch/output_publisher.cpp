@@ -1,6 +1,8 @@
 #include "tools/veskconv_batch/output_publisher.h"
 
+#include "tools/segy_preview/segy_preview.h"
 #include "tools/veskconv_batch/batch_texts.h"
+#include "tools/veskconv_batch/interruption.h"
 #include "tools/veskconv_batch/output_names.h"
 
 namespace {
@@ -24,11 +26,11 @@ OutputPublisher::~OutputPublisher() {
   for (std::thread& thread : threads_) thread.join();
 }
 
-void OutputPublisher::submit(int index, std::string output, std::unique_ptr<PendingOutput> pending,
+void OutputPublisher::submit(int index, const Job& job, std::unique_ptr<PendingOutput> pending,
                              const JobResult& result) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    items_.push_back(Item{index, std::move(output), std::move(pending), result});
+    items_.push_back(Item{index, job, std::move(pending), result});
   }
   changed_.notify_all();
 }
@@ -64,7 +66,7 @@ void OutputPublisher::work() {
     lock.unlock();
     std::string why;
     const bool synced = next->pending->sync(&why);
-    if (!synced) sink_.job(next->index).error(formatted(OUTPUT_NOT_PUT_IN_PLACE, next->output.c_str(), why.c_str()));
+    if (!synced) sink_.job(next->index).error(formatted(OUTPUT_NOT_PUT_IN_PLACE, next->job.output.c_str(), why.c_str()));
     lock.lock();
     next->syncFailed = !synced;
     next->state = State::Synced;
@@ -93,13 +95,13 @@ void OutputPublisher::putInPlace(Item& item) {
   std::string why;
   if (item.syncFailed) {
     result.converted = false;
-  } else if (!mayReplace(item.output)) {
+  } else if (!mayReplace(item.job.output)) {
     // Held elsewhere since it was checked: the window could not replace it now.
-    report.error(formatted(SEGY_OPEN_ERROR, item.output.c_str()));
-    report.error(formatted(OUTPUT_LEFT_AS_IT_WAS, item.output.c_str()));
+    report.error(formatted(SEGY_OPEN_ERROR, item.job.output.c_str()));
+    report.error(formatted(OUTPUT_LEFT_AS_IT_WAS, item.job.output.c_str()));
     result.converted = false;
   } else if (!item.pending->putInPlace(&why)) {
-    report.error(formatted(OUTPUT_NOT_PUT_IN_PLACE, item.output.c_str(), why.c_str()));
+    report.error(formatted(OUTPUT_NOT_PUT_IN_PLACE, item.job.output.c_str(), why.c_str()));
     result.converted = false;
   } else {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -107,4 +109,35 @@ void OutputPublisher::putInPlace(Item& item) {
   }
   item.pending.reset();
   sink_.ended(item.index, result);
+  if (result.converted && !item.job.picture.empty()) sink_.pictured(item.index, makePicture(item));
+}
+
+// From the file as written, read back: the picture also proves that it reads.
+bool OutputPublisher::makePicture(const Item& item) {
+  JobReport& report = sink_.job(item.index);
+  const Job& job = item.job;
+  if (!job.pictureRefusal.empty()) {
+    report.error(job.pictureRefusal);
+    return false;
+  }
+  const Preview preview = writePreview(job.output, job.picture, [](const std::string& temporary, bool exists) {
+    if (exists) {
+      addTemporary(temporary);
+    } else {
+      forgetTemporary(temporary);
+    }
+  });
+  switch (preview.status) {
+    case PreviewStatus::Written:
+      report.message(job.input, formatted(PICTURE_WRITTEN, preview.geometry.width, preview.geometry.height,
+                                          job.picture.c_str()));
+      return true;
+    case PreviewStatus::NoTraces:
+      report.message(job.input, formatted(PICTURE_NO_TRACES, job.output.c_str()));
+      return true;
+    case PreviewStatus::Failed:
+      break;
+  }
+  report.error(preview.problem);
+  return false;
 }

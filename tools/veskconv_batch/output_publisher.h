@@ -6,6 +6,7 @@
 // submits and finishes it.
 #pragma once
 
+#include "tools/veskconv_batch/batch_plan.h"
 #include "tools/veskconv_batch/job_report.h"
 #include "tools/veskconv_batch/pending_output.h"
 
@@ -26,8 +27,9 @@ class OutputPublisher {
   OutputPublisher& operator=(const OutputPublisher&) = delete;
 
   // A converted job: its output is checked once more, put in place, and the
-  // job's end reported.
-  void submit(int index, std::string output, std::unique_ptr<PendingOutput> pending, const JobResult& result);
+  // job's end reported; then its picture, when one is due, is made from the
+  // output as written.
+  void submit(int index, const Job& job, std::unique_ptr<PendingOutput> pending, const JobResult& result);
   // Waits until everything submitted is in place and its folder synced.
   void finish();
 
@@ -35,7 +37,7 @@ class OutputPublisher {
   enum class State { Waiting, Syncing, Synced };
   struct Item {
     int index;
-    std::string output;
+    Job job;
     std::unique_ptr<PendingOutput> pending;
     JobResult result;
     State state = State::Waiting;
@@ -45,6 +47,7 @@ class OutputPublisher {
   // The oldest items whose sync is over, renamed and reported in order.
   void putSyncedInPlace(std::unique_lock<std::mutex>& lock);
   void putInPlace(Item& item);
+  bool makePicture(const Item& item);
 
   BatchSink& sink_;
   std::mutex mutex_;

@@ -83,16 +83,8 @@ bool spawnWorker(const std::vector<std::string>& arguments, Worker& worker) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  // The worker takes the stop signals itself; they are held back here.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-  const int spawned = ::posix_spawn(&worker.pid, argv[0], &actions, &attributes, argv.data(), environ);
+  const int spawned = ::posix_spawn(&worker.pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
   ::close(in[0]);
   ::close(out[1]);
   if (spawned != 0) {
@@ -186,7 +178,7 @@ class Pool {
     worker.received.append(chunk, static_cast<std::size_t>(got));
     std::vector<int> ended;
     const bool understood =
-        worker_protocol::takeReports(worker.received, sink_, static_cast<int>(jobs_.size()), &ended);
+        worker_protocol::takeReports(worker.received, sink_, jobs_, &ended);
     for (const int index : ended) std::erase(worker.inFlight, index);
     if (!understood) {
       lose(worker);

@@ -12,6 +12,7 @@ constexpr char CONVERTING = 'V';
 constexpr char PROGRESS = 'P';
 constexpr char MESSAGE = 'M';
 constexpr char ENDED = 'E';
+constexpr char PICTURED = 'F';
 
 std::string header(char kind, int index) { return std::string(1, kind) + ' ' + std::to_string(index); }
 
@@ -57,7 +58,8 @@ bool readFrame(const std::string& buffer, Frame& frame, std::size_t payloadCount
 }
 
 std::size_t payloadCountsOf(char kind) {
-  if (kind == JOB || kind == MESSAGE) return 2;
+  if (kind == MESSAGE) return 2;
+  if (kind == JOB) return 4;
   return 0;
 }
 
@@ -65,7 +67,8 @@ std::size_t payloadCountsOf(char kind) {
 
 std::string job(int index, const Job& job) {
   return header(JOB, index) + ' ' + std::to_string(job.input.size()) + ' ' + std::to_string(job.output.size()) +
-         '\n' + job.input + job.output;
+         ' ' + std::to_string(job.picture.size()) + ' ' + std::to_string(job.pictureRefusal.size()) + '\n' +
+         job.input + job.output + job.picture + job.pictureRefusal;
 }
 
 std::string counting(int index) { return header(COUNTING, index) + '\n'; }
@@ -81,6 +84,8 @@ std::string message(int index, const std::string& caption, const std::string& te
          caption + text;
 }
 
+std::string pictured(int index, bool made) { return header(PICTURED, index) + ' ' + (made ? "1" : "0") + '\n'; }
+
 std::string ended(int index, const JobResult& result) {
   return header(ENDED, index) + ' ' + (result.converted ? "1" : "0") + ' ' + std::to_string(result.traces) + ' ' +
          std::to_string(result.bytes) + '\n';
@@ -93,18 +98,23 @@ bool takeJobs(std::string& buffer, std::vector<JobMessage>* jobs) {
     if (!frame.complete) return true;
     if (frame.kind != JOB) return false;
     JobMessage message;
-    std::size_t inputBytes = 0;
-    std::size_t outputBytes = 0;
-    if (!(frame.fields >> message.index >> inputBytes >> outputBytes)) return false;
-    message.job.input = frame.payload.substr(0, inputBytes);
-    message.job.output = frame.payload.substr(inputBytes, outputBytes);
+    std::size_t bytes[4] = {};
+    if (!(frame.fields >> message.index >> bytes[0] >> bytes[1] >> bytes[2] >> bytes[3])) return false;
+    std::string* fields[4] = {&message.job.input, &message.job.output, &message.job.picture,
+                              &message.job.pictureRefusal};
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+      *fields[i] = frame.payload.substr(at, bytes[i]);
+      at += bytes[i];
+    }
     jobs->push_back(std::move(message));
     buffer.erase(0, frame.length);
   }
   return true;
 }
 
-bool takeReports(std::string& buffer, BatchSink& sink, int jobCount, std::vector<int>* endedJobs) {
+bool takeReports(std::string& buffer, BatchSink& sink, const std::vector<Job>& jobs, std::vector<int>* doneJobs) {
+  const auto jobCount = static_cast<int>(jobs.size());
   while (!buffer.empty()) {
     Frame frame;
     if (!readFrame(buffer, frame, payloadCountsOf(buffer[0])) || !frame.valid) return false;
@@ -139,7 +149,14 @@ bool takeReports(std::string& buffer, BatchSink& sink, int jobCount, std::vector
         if (!(frame.fields >> converted >> result.traces >> result.bytes)) return false;
         result.converted = converted != 0;
         sink.ended(index, result);
-        endedJobs->push_back(index);
+        if (!result.converted || jobs[static_cast<std::size_t>(index)].picture.empty()) doneJobs->push_back(index);
+        break;
+      }
+      case PICTURED: {
+        int made = 0;
+        if (!(frame.fields >> made)) return false;
+        sink.pictured(index, made != 0);
+        doneJobs->push_back(index);
         break;
       }
       default:

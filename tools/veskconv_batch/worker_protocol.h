@@ -22,6 +22,7 @@ std::string converting(int index, unsigned long pings);
 std::string progress(int index, int percent);
 std::string message(int index, const std::string& caption, const std::string& text);
 std::string ended(int index, const JobResult& result);
+std::string pictured(int index, bool made);
 
 struct JobMessage {
   int index = -1;
@@ -31,9 +32,10 @@ struct JobMessage {
 // Take the complete messages from the front of buffer, leaving a partial one.
 // False when the buffer holds something that is no message.
 bool takeJobs(std::string& buffer, std::vector<JobMessage>* jobs);
-// Each report goes to sink; *endedJobs collects the jobs that ended. A job
-// index outside [0, jobCount) is no message.
-bool takeReports(std::string& buffer, BatchSink& sink, int jobCount, std::vector<int>* endedJobs);
+// Each report goes to sink; *endedJobs collects the jobs that are done with
+// (ended, and pictured when a picture was due). A job index outside
+// [0, jobs.size()) is no message.
+bool takeReports(std::string& buffer, BatchSink& sink, const std::vector<Job>& jobs, std::vector<int>* doneJobs);
 
 // A worker's sink: every report encoded and handed to send, whole, one at a
 // time (reports come from the converting and the publishing thread).
@@ -44,6 +46,7 @@ class ReportSender final : public BatchSink {
   ~ReportSender() override;
   JobReport& job(int index) override;
   void ended(int index, const JobResult& result) override { send(worker_protocol::ended(index, result)); }
+  void pictured(int index, bool made) override { send(worker_protocol::pictured(index, made)); }
 
  private:
   class Entry;

@@ -1,0 +1,139 @@
+#include "tools/segy_preview/preview_picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double GREY_LEVELS = 255.0;
+constexpr std::uint8_t WHITE = 255;
+
+std::uint64_t roundedUpQuotient(std::uint64_t dividend, std::uint64_t divisor) {
+  return dividend / divisor + (dividend % divisor != 0 ? 1 : 0);
+}
+
+std::uint32_t magnitude(std::int16_t sample) {
+  const std::int32_t value = sample;
+  return static_cast<std::uint32_t>(value < 0 ? -value : value);
+}
+
+// The smallest amplitude that at least `rank` pixels (counted from 1) do
+// not exceed.
+std::uint32_t amplitudeAtRank(const std::vector<std::uint64_t>& histogram, std::uint64_t rank) {
+  std::uint64_t seen = 0;
+  for (std::uint32_t amplitude = 0; amplitude < histogram.size(); ++amplitude) {
+    seen += histogram[amplitude];
+    if (seen >= rank) return amplitude;
+  }
+  return MAX_AMPLITUDE;
+}
+
+std::uint64_t rankOf(double percentile, std::uint64_t pixels) {
+  const auto rank = static_cast<std::uint64_t>(std::ceil(percentile / 100.0 * static_cast<double>(pixels)));
+  return std::max<std::uint64_t>(rank, 1);
+}
+
+}  // namespace
+
+PictureGeometry pictureGeometry(std::uint32_t tracesPerRecord, std::uint32_t samplesPerTrace, std::uint64_t records) {
+  // A trace may take at most this many columns; a factor f fits it when
+  // samplesPerTrace / f, rounded up, does not exceed it.
+  const std::uint64_t columnsPerTraceLimit = MAX_PICTURE_WIDTH / tracesPerRecord;
+  PictureGeometry geometry;
+  geometry.factor = std::max({std::uint64_t{1}, roundedUpQuotient(samplesPerTrace, columnsPerTraceLimit),
+                              roundedUpQuotient(records, MAX_PICTURE_HEIGHT)});
+  geometry.columnsPerTrace = static_cast<std::uint32_t>(roundedUpQuotient(samplesPerTrace, geometry.factor));
+  geometry.width = tracesPerRecord * geometry.columnsPerTrace;
+  geometry.height = static_cast<std::uint32_t>(roundedUpQuotient(records, geometry.factor));
+  return geometry;
+}
+
+GreyStretch greyStretch(const std::vector<std::uint64_t>& histogram) {
+  std::uint64_t pixels = 0;
+  for (const std::uint64_t count : histogram) pixels += count;
+  GreyStretch stretch;
+  if (pixels == 0) return stretch;
+  stretch.high = std::max<std::uint32_t>(amplitudeAtRank(histogram, rankOf(HIGH_PERCENTILE, pixels)), 1);
+  stretch.low = std::min(amplitudeAtRank(histogram, rankOf(LOW_PERCENTILE, pixels)), stretch.high - 1);
+  const std::uint32_t median = std::clamp(amplitudeAtRank(histogram, rankOf(MEDIAN_PERCENTILE, pixels)), stretch.low,
+                                          stretch.high);
+  const double m = median - stretch.low;
+  const double h = stretch.high - stretch.low;
+  if (h > 2.0 * m) stretch.knee = std::max(m * m / (h - 2.0 * m), 1.0);
+  return stretch;
+}
+
+std::uint8_t greyLevel(const GreyStretch& stretch, std::uint32_t amplitude) {
+  if (amplitude <= stretch.low) return 0;
+  if (amplitude >= stretch.high) return WHITE;
+  const double above = amplitude - stretch.low;
+  const double span = stretch.high - stretch.low;
+  const double level =
+      stretch.knee == 0.0 ? above / span : std::log1p(above / stretch.knee) / std::log1p(span / stretch.knee);
+  return static_cast<std::uint8_t>(std::lround(GREY_LEVELS * level));
+}
+
+PictureBuilder::PictureBuilder(std::uint32_t tracesPerRecord, std::uint32_t samplesPerTrace, std::uint64_t records)
+    : geometry_(pictureGeometry(tracesPerRecord, samplesPerTrace, records)),
+      samplesPerTrace_(samplesPerTrace),
+      sums_(geometry_.width, 0),
+      amplitudes_(std::size_t{geometry_.width} * geometry_.height, 0) {}
+
+void PictureBuilder::addSamples(std::uint32_t trace, std::uint64_t first, const std::int16_t* samples,
+                                std::size_t count) {
+  std::uint64_t* sums = sums_.data() + std::size_t{trace} * geometry_.columnsPerTrace;
+  const std::uint64_t factor = geometry_.factor;
+  if (factor == 1) {
+    sums += first;
+    for (std::size_t i = 0; i < count; ++i) sums[i] += magnitude(samples[i]);
+    return;
+  }
+  // The samples may begin and end inside a block.
+  std::uint64_t column = first / factor;
+  std::uint64_t room = factor - first % factor;
+  for (std::size_t i = 0; i < count; room = factor, ++column) {
+    const std::size_t blockEnd = i + static_cast<std::size_t>(std::min<std::uint64_t>(room, count - i));
+    std::uint64_t sum = 0;
+    for (; i < blockEnd; ++i) sum += magnitude(samples[i]);
+    sums[column] += sum;
+  }
+}
+
+void PictureBuilder::endRecord() {
+  ++recordsInRow_;
+  if (recordsInRow_ == geometry_.factor) finishRow();
+}
+
+void PictureBuilder::finishRow() {
+  if (rowsDone_ == geometry_.height) return;
+  const std::uint32_t columns = geometry_.columnsPerTrace;
+  const std::uint64_t blockSamples = geometry_.factor * recordsInRow_;
+  // A trace's last block holds what is left of its samples.
+  const std::uint64_t lastBlockSamples =
+      (samplesPerTrace_ - (columns - std::uint64_t{1}) * geometry_.factor) * recordsInRow_;
+  std::uint16_t* row = amplitudes_.data() + std::size_t{rowsDone_} * geometry_.width;
+  for (std::uint32_t start = 0; start < geometry_.width; start += columns) {
+    for (std::uint32_t column = start; column < start + columns; ++column) {
+      const std::uint64_t samples = column + 1 == start + columns ? lastBlockSamples : blockSamples;
+      row[column] = static_cast<std::uint16_t>((sums_[column] + samples / 2) / samples);
+      sums_[column] = 0;
+    }
+  }
+  ++rowsDone_;
+  recordsInRow_ = 0;
+}
+
+std::vector<std::uint8_t> PictureBuilder::greyPixels(GreyStretch* stretch) {
+  if (recordsInRow_ > 0) finishRow();
+  std::vector<std::uint64_t> histogram(MAX_AMPLITUDE + 1, 0);
+  for (const std::uint16_t amplitude : amplitudes_) ++histogram[amplitude];
+  *stretch = greyStretch(histogram);
+  std::vector<std::uint8_t> levels(MAX_AMPLITUDE + 1);
+  for (std::uint32_t amplitude = 0; amplitude <= MAX_AMPLITUDE; ++amplitude) {
+    levels[amplitude] = greyLevel(*stretch, amplitude);
+  }
+  std::vector<std::uint8_t> grey(amplitudes_.size());
+  std::transform(amplitudes_.begin(), amplitudes_.end(), grey.begin(),
+                 [&](std::uint16_t amplitude) { return levels[amplitude]; });
+  return grey;
+}

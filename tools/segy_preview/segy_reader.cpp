@@ -1,0 +1,162 @@
+#include "tools/segy_preview/segy_reader.h"
+
+#include "core/byte_order.h"
+#include "tools/segy_preview/preview_texts.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr std::size_t REEL_HEADER_BYTES = 3600;
+constexpr std::size_t TRACE_HEADER_BYTES = 240;
+constexpr std::size_t SAMPLE_BYTES = 2;
+constexpr std::size_t READ_BUFFER_BYTES = std::size_t{1} << 20;
+
+// Binary header fields by the file's byte numbers, trace header fields by
+// the trace header's, both counted from 1 as the standard counts them.
+constexpr int BIN_TRACES_PER_RECORD = 3213;
+constexpr int BIN_SAMPLES_PER_TRACE = 3221;
+constexpr int BIN_FORMAT_CODE = 3225;
+constexpr int TR_FIELD_RECORD = 9;
+constexpr int TR_TRACE_NUMBER = 13;
+constexpr int TR_SAMPLES = 115;
+
+constexpr std::uint16_t FORMAT_16_BIT_INTEGER = 3;
+
+// Line 6, column 43 of the text header: the sample count as "%d"; "BITS/IN"
+// begins at column 49.
+constexpr std::size_t TEXT_SAMPLE_COUNT_AT = 5 * 80 + 42;
+constexpr std::size_t TEXT_SAMPLE_COUNT_CHARS = 6;
+
+std::uint16_t shortAt(const unsigned char* header, int segyByte, bool bigEndian) {
+  std::uint16_t value = 0;
+  std::memcpy(&value, header + segyByte - 1, sizeof value);
+  return OrderShort(bigEndian ? 1 : 0, value);
+}
+
+std::int32_t longAt(const unsigned char* header, int segyByte, bool bigEndian) {
+  std::uint32_t value = 0;
+  std::memcpy(&value, header + segyByte - 1, sizeof value);
+  return static_cast<std::int32_t>(OrderLong(bigEndian ? 1 : 0, value));
+}
+
+// The whole sample count when the text header states one whose low 16 bits
+// are the binary header's; else the binary header's.
+std::uint32_t samplesPerTrace(const unsigned char* reelHeader, std::uint16_t binaryHeaderSamples) {
+  std::uint64_t stated = 0;
+  std::size_t digits = 0;
+  for (; digits < TEXT_SAMPLE_COUNT_CHARS; ++digits) {
+    const unsigned char c = reelHeader[TEXT_SAMPLE_COUNT_AT + digits];
+    if (c < '0' || c > '9') break;
+    stated = stated * 10 + (c - '0');
+  }
+  if (digits > 0 && static_cast<std::uint16_t>(stated) == binaryHeaderSamples) return static_cast<std::uint32_t>(stated);
+  return binaryHeaderSamples;
+}
+
+}  // namespace
+
+SegyReader::SegyReader() = default;
+
+SegyReader::~SegyReader() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool SegyReader::open(const std::string& path) {
+  path_ = path;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return fail(previewText(SEGY_UNREADABLE, path.c_str(), error.message().c_str()));
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) return fail(previewText(SEGY_UNREADABLE, path.c_str(), std::strerror(errno)));
+  buffer_.resize(READ_BUFFER_BYTES);
+  std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
+  if (size == 0) {
+    layout_.tracesPerRecord = 1;
+    return true;
+  }
+  if (size < REEL_HEADER_BYTES) return fail(previewText(SEGY_TOO_SHORT, path.c_str()));
+  unsigned char reel[REEL_HEADER_BYTES];
+  if (!readExactly(reel, sizeof reel)) return false;
+
+  // 3 stands in the format code's second byte when the file is little-endian.
+  const std::uint16_t formatLittle = shortAt(reel, BIN_FORMAT_CODE, false);
+  if (formatLittle != FORMAT_16_BIT_INTEGER && shortAt(reel, BIN_FORMAT_CODE, true) != FORMAT_16_BIT_INTEGER) {
+    return fail(previewText(SEGY_NOT_16_BIT, path.c_str(), unsigned{formatLittle}));
+  }
+  layout_.bigEndian = formatLittle != FORMAT_16_BIT_INTEGER;
+  layout_.tracesPerRecord = shortAt(reel, BIN_TRACES_PER_RECORD, layout_.bigEndian);
+  if (layout_.tracesPerRecord == 0 || layout_.tracesPerRecord > MAX_TRACES_PER_RECORD) {
+    return fail(previewText(SEGY_TRACES_PER_RECORD, path.c_str(), layout_.tracesPerRecord, MAX_TRACES_PER_RECORD));
+  }
+  layout_.samplesPerTrace = samplesPerTrace(reel, shortAt(reel, BIN_SAMPLES_PER_TRACE, layout_.bigEndian));
+  if (layout_.samplesPerTrace == 0) return fail(previewText(SEGY_NO_SAMPLES, path.c_str()));
+
+  const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * std::uint64_t{layout_.samplesPerTrace};
+  const std::uint64_t traceArea = size - REEL_HEADER_BYTES;
+  layout_.traceCount = traceArea / traceBytes;
+  if (traceArea % traceBytes != 0) {
+    return fail(previewText(SEGY_PARTIAL_TRACE, path.c_str(), static_cast<unsigned long long>(layout_.traceCount + 1),
+                            layout_.samplesPerTrace));
+  }
+  if (layout_.traceCount % layout_.tracesPerRecord != 0) {
+    return fail(previewText(SEGY_PARTIAL_RECORD, path.c_str(),
+                            static_cast<unsigned long long>(layout_.recordCount() + 1),
+                            static_cast<unsigned long long>(layout_.traceCount), layout_.tracesPerRecord));
+  }
+  return true;
+}
+
+bool SegyReader::nextTrace(SegyTrace* trace) {
+  if (!problem_.empty() || tracesRead_ == layout_.traceCount) return false;
+  unsigned char header[TRACE_HEADER_BYTES];
+  if (!readExactly(header, sizeof header)) return false;
+  const unsigned long long number = tracesRead_ + 1;
+  const bool big = layout_.bigEndian;
+  trace->fieldRecord = longAt(header, TR_FIELD_RECORD, big);
+  trace->traceNumber = longAt(header, TR_TRACE_NUMBER, big);
+  const auto expectedNumber = static_cast<std::int32_t>(tracesRead_ % layout_.tracesPerRecord) + 1;
+  if (trace->traceNumber != expectedNumber) {
+    return fail(previewText(SEGY_TRACE_NUMBER, number, path_.c_str(), trace->traceNumber, expectedNumber));
+  }
+  const std::uint16_t samples = shortAt(header, TR_SAMPLES, big);
+  if (samples != static_cast<std::uint16_t>(layout_.samplesPerTrace)) {
+    return fail(previewText(SEGY_TRACE_SAMPLES, number, path_.c_str(), unsigned{samples},
+                            unsigned{static_cast<std::uint16_t>(layout_.samplesPerTrace)}));
+  }
+  if (expectedNumber == 1) {
+    recordField_ = trace->fieldRecord;
+  } else if (trace->fieldRecord != recordField_) {
+    return fail(previewText(SEGY_RECORD_SPLIT, number, path_.c_str(), trace->fieldRecord, recordField_));
+  }
+  ++tracesRead_;
+  samplesLeft_ = layout_.samplesPerTrace;
+  return true;
+}
+
+bool SegyReader::readSamples(std::int16_t* samples, std::size_t count) {
+  if (!problem_.empty() || count > samplesLeft_) return false;
+  if (!readExactly(samples, count * SAMPLE_BYTES)) return false;
+  samplesLeft_ -= count;
+  if (layout_.bigEndian) {
+    for (std::size_t i = 0; i < count; ++i) {
+      samples[i] = static_cast<std::int16_t>(OrderShort(1, static_cast<std::uint16_t>(samples[i])));
+    }
+  }
+  return true;
+}
+
+bool SegyReader::fail(std::string problem) {
+  problem_ = std::move(problem);
+  return false;
+}
+
+// The size was checked when the file was opened: a short read now means
+// the file changed or the disk failed.
+bool SegyReader::readExactly(void* bytes, std::size_t count) {
+  if (std::fread(bytes, 1, count, file_) == count) return true;
+  if (std::ferror(file_) != 0) return fail(previewText(SEGY_UNREADABLE, path_.c_str(), std::strerror(errno)));
+  return fail(previewText(SEGY_ENDED_EARLY, path_.c_str(), static_cast<unsigned long long>(tracesRead_ + 1)));
+}
