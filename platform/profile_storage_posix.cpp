@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,7 +81,9 @@ ProfileText readProfileFile(const std::string& path) {
   }
   file.status = ProfileReadStatus::Failed;
   struct stat status {};
-  if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+  // A file too large is refused by its size, without reading it.
+  if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) <= MAX_PROFILE_BYTES) {
     file.permissions = status.st_mode & kPermissionBits;
     std::vector<char> chunk(kReadChunk);
     for (;;) {
