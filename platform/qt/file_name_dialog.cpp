@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -193,9 +194,15 @@ FileNameDialog::FileNameDialog(const FileDialogRequest& request, const FileDialo
   new QShortcut(QKeySequence(Qt::Key_Backspace), this, [this] { enterFolder(parentFolder(folder_)); });
   new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Up), this, [this] { enterFolder(parentFolder(folder_)); });
   new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this, [this] { goBack(); });
+  new QShortcut(QKeySequence(Qt::ALT | Qt::Key_D), this, [this] {
+    location_->setFocus(Qt::ShortcutFocusReason);
+    location_->lineEdit()->selectAll();
+  });
   connect(location_, &QComboBox::activated, this,
           [this](int index) { enterFolder(stringOf(location_->itemData(index))); });
-  connect(location_->lineEdit(), &QLineEdit::returnPressed, this, &FileNameDialog::locationTyped);
+  // Keys reach the location's text field through the combo box, its focus proxy.
+  location_->installEventFilter(this);
+  location_->lineEdit()->installEventFilter(this);
   connect(places_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { enterFolder(stringOf(item->data(NAME_ROLE))); });
   connect(places_, &QListWidget::itemActivated, this,
@@ -409,6 +416,19 @@ void FileNameDialog::confirm() {
 
 void FileNameDialog::changed() {
   if (observer_) observer_();
+}
+
+bool FileNameDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in the location goes there; it must not reach the Open button too.
+  const bool inLocation = watched == location_ || watched == location_->lineEdit();
+  if (inLocation && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      locationTyped();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void FileNameDialog::moveEvent(QMoveEvent* event) {

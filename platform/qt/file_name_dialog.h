@@ -6,7 +6,7 @@
 // only a path too long for any name buffer (MAX_PATH) is refused here, with a
 // box, and the dialog stays up.
 //
-// What desktop users expect of it: an editable location whose drop-down
+// What desktop users expect of it: an editable location (Alt+D) whose drop-down
 // holds the folders above; Back (Alt+Left), Up (Alt+Up, and Backspace outside
 // the text fields); places (home, the file system's root, the survey's
 // folder, recent folders); name, size and date columns that sort on a click;
@@ -50,6 +50,7 @@ class FileNameDialog : public QDialog {
   void setChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;

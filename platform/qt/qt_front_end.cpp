@@ -176,7 +176,9 @@ void QtFrontEnd::windowCreated(HWND window) {
     const std::lock_guard<std::mutex> lock(pendingMutex_);
     pending_.erase(window);
   }
-  views_[window] = std::make_unique<WindowView>(window, *model, resources_);
+  auto shown = std::make_unique<WindowView>(window, *model, resources_);
+  shown->setPlaceObserver([this] { scheduleDump(); });
+  views_[window] = std::move(shown);
   scheduleDump();
 }
 

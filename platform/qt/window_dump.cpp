@@ -36,6 +36,10 @@ QRect onScreen(const QWidget* widget, const QRect& local) {
   return {widget->mapToGlobal(local.topLeft()), local.size()};
 }
 
+QRect inDialog(const QWidget* widget, const QRect& local, const QWidget& dialog) {
+  return {widget->mapTo(&dialog, local.topLeft()), local.size()};
+}
+
 QString shownText(const QWidget* widget, const ControlModel& control) {
   if (const auto* field = dynamic_cast<const FieldLabel*>(widget)) return field->shownLines().join(QLatin1Char('\n'));
   return legibleText(control.text, LineBreaks::keep);
@@ -86,14 +90,14 @@ void writeDialog(QTextStream& out, const FileNameDialog& dialog) {
     const auto* combo = dynamic_cast<const QComboBox*>(widget);
     const QWidget* target = combo != nullptr && combo->lineEdit() != nullptr ? combo->lineEdit() : widget;
     out << "dialogitem\t" << name << '\t';
-    writeRect(out, onScreen(target, target->rect()));
+    writeRect(out, inDialog(target, target->rect(), dialog));
     out << '\t' << oneField(itemText(widget)) << '\n';
   }
   if (const auto* places = dialog.findChild<const QListWidget*>(QStringLiteral("places"))) {
     for (int row = 0; row < places->count(); ++row) {
       const QListWidgetItem* item = places->item(row);
       out << "place\t" << oneField(item->text()) << '\t';
-      writeRect(out, onScreen(places->viewport(), places->visualItemRect(item)));
+      writeRect(out, inDialog(places->viewport(), places->visualItemRect(item), dialog));
       out << '\t' << oneField(item->toolTip()) << '\n';
     }
   }
@@ -104,7 +108,7 @@ void writeDialog(QTextStream& out, const FileNameDialog& dialog) {
       const QRect rect = entries->visualItemRect(item);
       if (!view.contains(rect)) continue;
       out << "entry\t" << oneField(item->text(0)) << '\t';
-      writeRect(out, onScreen(entries->viewport(), rect));
+      writeRect(out, inDialog(entries->viewport(), rect, dialog));
       out << '\n';
     }
   }

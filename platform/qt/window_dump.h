@@ -11,12 +11,14 @@
 //           <line spacing> <text> <shown>            (shown: the lines drawn)
 //   menu    <id> <checked> <grayed> <checkable>
 // and while a file dialog is up:
-//   dialog  <title> <folder> <x> <y> <width> <height>
+//   dialog  <title> <folder> <x> <y> <width> <height>   (outer rectangle)
 //   dialogitem <name> <x> <y> <width> <height> <text>   (location, back, up, fileName, fileType, status)
 //   place   <label> <x> <y> <width> <height> <folder>
 //   entry   <name> <x> <y> <width> <height>              (list rows in view)
-// Positions are screen pixels; texts as shown (platform/qt/byte_names.h),
-// line feeds and tabs as \x0A and \x09.
+// Positions are screen pixels, those within the dialog from its client
+// area's top-left: a window manager may place a dialog without Qt hearing
+// of it, so a script adds where the X server has the dialog. Texts as shown
+// (platform/qt/byte_names.h), line feeds and tabs as \x0A and \x09.
 #pragma once
 
 #include <string>

@@ -273,6 +273,7 @@ void WindowView::reportOuterRect() {
   knownPosition_ = position;
   model->screenRect = {position.x(), position.y(), saturatedSum(position.x(), outer.width()),
                        saturatedSum(position.y(), outer.height())};
+  if (placeObserver_) placeObserver_();
 }
 
 void WindowView::activateMenuBar() {

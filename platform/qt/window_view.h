@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QPoint>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,6 +36,8 @@ class WindowView : public QMainWindow {
   DialogBaseUnits baseUnits() const { return baseUnits_; }
   QWidget* control(int controlId) const;
   QAction* menuItem(UINT itemId) const;
+  // Called whenever the window has moved or been framed.
+  void setPlaceObserver(std::function<void()> observer) { placeObserver_ = std::move(observer); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -65,4 +68,5 @@ class WindowView : public QMainWindow {
   std::optional<QPoint> knownPosition_;
   // Where the window is shown instead of the unreachable knownPosition_.
   std::optional<QPoint> shownInstead_;
+  std::function<void()> placeObserver_;
 };

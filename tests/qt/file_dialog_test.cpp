@@ -106,14 +106,16 @@ void doubleClick(QDialog* dialog, QTreeWidgetItem* item) {
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Types the text as an input method commits it (letters beyond ASCII too), then Enter.
+// Types the text as an input method commits it (letters beyond ASCII too),
+// then Enter, where the keyboard sends it.
 void typeInto(QLineEdit* field, const QString& text) {
   field->setFocus();
   field->clear();
   QInputMethodEvent typing;
   typing.setCommitString(text);
   QApplication::sendEvent(field, &typing);
-  QTest::keyClick(field, Qt::Key_Return);
+  QWidget* focus = QApplication::focusWidget();
+  QTest::keyClick(focus != nullptr ? focus : field, Qt::Key_Return);
 }
 
 void typeName(QDialog* dialog, const QString& text) {
@@ -218,7 +220,7 @@ TEST(QtFileDialog, TheLocationListsTheFoldersAboveAndTakesATypedFolder) {
   folder.file("day3/lines/line7.vsk");
   folder.folder("other");
   std::string path;
-  const bool chosen = runDialog(openRequest(folder.path() + "/day3/lines/"), &path, [&](QDialog* dialog) {
+  const bool chosen = runDialog(openRequest(folder.path() + "/day3/lines/line7.vsk"), &path, [&](QDialog* dialog) {
     QComboBox* where = location(dialog);
     // The drop-down: the root first, the folder shown last.
     ASSERT_GE(where->count(), 3);
@@ -229,9 +231,12 @@ TEST(QtFileDialog, TheLocationListsTheFoldersAboveAndTakesATypedFolder) {
     where->activated(where->count() - 3);
     EXPECT_EQ(locationText(dialog), qs(folder.path()));
     EXPECT_TRUE(listed(dialog).contains(QStringLiteral("other")));
-    // A folder typed into it, relative to the one shown.
+    // A folder typed into it, relative to the one shown; its Enter opens no file.
+    QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(where->lineEdit()->hasFocus());
     typeInto(where->lineEdit(), QStringLiteral("day3/lines"));
     EXPECT_EQ(locationText(dialog), qs(folder.path() + "/day3/lines"));
+    EXPECT_TRUE(dialog->isVisible());
     // Something that is no folder: said so, and nothing moves.
     typeInto(where->lineEdit(), QStringLiteral("nowhere"));
     EXPECT_EQ(statusText(dialog), QStringLiteral("nowhere is not a folder."));
