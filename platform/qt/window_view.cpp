@@ -2,6 +2,7 @@
 
 #include "platform/qt/byte_names.h"
 #include "platform/qt/control_widget.h"
+#include "platform/qt/fixed_size_hints.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -304,5 +305,7 @@ void WindowView::resizeEvent(QResizeEvent* event) {
 
 void WindowView::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  // Before the window is mapped, and again after new flags rewrote the hints.
+  keepSizeFixed(this);
   reportOuterRect();
 }

@@ -58,6 +58,10 @@ ELLIPSIS = "\u2026"
 # "Window Coordinates - top=-99999999999" reads back as this 32-bit value.
 FAR_UP_SAVED = "-99999999999"
 FAR_UP_READ = -1215752191
+MWM_HINTS_FUNCTIONS = 1 << 0
+MWM_FUNC_ALL = 1 << 0
+MWM_FUNC_RESIZE = 1 << 1
+MWM_FUNC_MAXIMIZE = 1 << 4
 
 
 def fail(message):
@@ -173,7 +177,21 @@ class Window:
         values = dict(line.split("=", 1) for line in shell.split())
         return int(values["X"]), int(values["Y"])
 
+    def placed(self):
+        """True once the dump has the window where the X server has it (a window
+        manager frames and may move it after the program placed it)."""
+        frame = self.frame()
+        found = self.find_window(TITLE)
+        if not frame or not found:
+            return False
+        shell = self.xdotool("getwindowgeometry", "--shell", found.split()[0])
+        values = {key: int(value) for key, value in (line.split("=", 1) for line in shell.split())}
+        left, top, right, bottom = frame[1]
+        return (left <= values["X"] and values["X"] + values["WIDTH"] <= right
+                and top <= values["Y"] and values["Y"] + values["HEIGHT"] <= bottom)
+
     def click(self, control_id):
+        wait_for("the dump to show where the window is", self.placed)
         control = wait_for("control %d" % control_id, lambda: self.control(control_id))
         self.click_at([control["x"], control["y"], control["w"], control["h"]])
 
@@ -299,12 +317,19 @@ def check_fixed_size_hints(env):
                            stdout=subprocess.PIPE, text=True).stdout.split()
     if not found:
         fail("the window is not on the screen")
-    hints = subprocess.run(["xprop", "-id", found[0], "WM_NORMAL_HINTS"], env=env, stdout=subprocess.PIPE,
-                           text=True).stdout
+    hints = subprocess.run(["xprop", "-id", found[0], "WM_NORMAL_HINTS", "_MOTIF_WM_HINTS"], env=env,
+                           stdout=subprocess.PIPE, text=True).stdout
     smallest = re.search(r"minimum size: (\d+) by (\d+)", hints)
     largest = re.search(r"maximum size: (\d+) by (\d+)", hints)
     if not smallest or not largest or smallest.groups() != largest.groups():
         fail("the size hints let the window be resized:\n" + hints)
+    # The Motif hints, which some window managers read alone: functions given, neither resize nor maximize.
+    motif = re.search(r"_MOTIF_WM_HINTS\([^)]*\) = (0x[0-9a-f]+), (0x[0-9a-f]+)", hints)
+    if not motif:
+        fail("no Motif hints:\n" + hints)
+    flags, functions = int(motif.group(1), 16), int(motif.group(2), 16)
+    if not flags & MWM_HINTS_FUNCTIONS or functions & (MWM_FUNC_ALL | MWM_FUNC_RESIZE | MWM_FUNC_MAXIMIZE):
+        fail("the Motif hints offer resizing:\n" + hints)
 
 
 def check_four_lines(window):
