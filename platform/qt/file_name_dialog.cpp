@@ -43,6 +43,7 @@ constexpr int DIALOG_HEIGHT = 440;
 constexpr int PLACES_WIDTH = 150;
 constexpr int LOCATION_MIN_CHARS = 30;
 constexpr std::uint64_t BYTES_PER_KB = 1024;
+constexpr char DATE_FORMAT[] = "yyyy-MM-dd HH:mm";  // the same whatever the locale, and it sorts as text
 
 QByteArray bytesOf(const std::string& text) { return {text.data(), static_cast<qsizetype>(text.size())}; }
 
@@ -78,7 +79,7 @@ class EntryItem : public QTreeWidgetItem {
     if (entry.name == PARENT_NAME) return;
     if (!entry.folder) setText(SIZE_COLUMN, sizeText(entry.size));
     setTextAlignment(SIZE_COLUMN, Qt::AlignRight | Qt::AlignVCenter);
-    setText(DATE_COLUMN, QLocale().toString(QDateTime::fromSecsSinceEpoch(entry.modified), QLocale::ShortFormat));
+    setText(DATE_COLUMN, QDateTime::fromSecsSinceEpoch(entry.modified).toString(QString::fromLatin1(DATE_FORMAT)));
   }
 
   bool operator<(const QTreeWidgetItem& other) const override {
