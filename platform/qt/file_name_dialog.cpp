@@ -108,7 +108,11 @@ class EntryItem : public QTreeWidgetItem {
 }  // namespace
 
 FileNameDialog::FileNameDialog(const FileDialogRequest& request, const FileDialogPlaces& places, QWidget* parent)
-    : QDialog(parent), filters_(request.filters), defaultExtension_(request.defaultExtension), title_(request.title) {
+    : QDialog(parent),
+      filters_(request.filters),
+      defaultExtension_(request.defaultExtension),
+      maxPathBytes_(request.maxFile == 0 ? MAX_PATH_BYTES : std::min<std::size_t>(request.maxFile, MAX_PATH_BYTES)),
+      title_(request.title) {
   setWindowTitle(legibleText(request.title));
   setSizeGripEnabled(true);
 
@@ -377,10 +381,10 @@ bool FileNameDialog::fitsNameBuffer(const std::string& path) {
   const bool extended = defaultExtension_.empty() || path.find(EXTENSION_MARK, nameStart) != std::string::npos;
   // With the default extension the platform adds, and the terminator.
   const std::size_t bytes = path.size() + (extended ? 0 : 1 + defaultExtension_.size()) + 1;
-  if (bytes <= MAX_PATH_BYTES) return true;
+  if (bytes <= maxPathBytes_) return true;
   QMessageBox box(QMessageBox::Warning, legibleText(title_),
                   legibleText(path) + tr("\nThe file name is too long.\nThe whole path may hold at most %1 bytes.")
-                                          .arg(MAX_PATH_BYTES - 1),
+                                          .arg(maxPathBytes_ - 1),
                   QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);
   box.exec();

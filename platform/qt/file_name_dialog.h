@@ -3,8 +3,9 @@
 // it shows them legibly (platform/qt/byte_names.h) and gives back exactly the
 // bytes of the path chosen or typed. The rules around a dialog (default
 // extension, must-exist, overwrite) are the platform's, after it returns;
-// only a path too long for any name buffer (MAX_PATH) is refused here, with a
-// box, and the dialog stays up.
+// only a path too long for the caller's name buffer (request.maxFile, and
+// never more than MAX_PATH) is refused here, with a box, and the dialog
+// stays up.
 //
 // What desktop users expect of it: an editable location (Alt+D) whose drop-down
 // holds the folders above; Back (Alt+Left), Up (Alt+Up, and Backspace outside
@@ -38,7 +39,7 @@ struct FileDialogPlaces {
 
 class FileNameDialog : public QDialog {
  public:
-  // The longest path a caller's name buffer takes on Windows, terminator included.
+  // The longest path any name buffer takes on Windows, terminator included.
   static constexpr std::size_t MAX_PATH_BYTES = 260;
 
   FileNameDialog(const FileDialogRequest& request, const FileDialogPlaces& places, QWidget* parent);
@@ -76,6 +77,7 @@ class FileNameDialog : public QDialog {
 
   std::vector<std::pair<std::string, std::string>> filters_;
   std::string defaultExtension_;
+  std::size_t maxPathBytes_;  // with the terminator
   std::string title_;
   std::string folder_;
   std::vector<std::string> history_;  // folders left, for Back
