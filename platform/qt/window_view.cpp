@@ -20,7 +20,6 @@
 #include <QStyle>
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -242,7 +241,8 @@ QPoint WindowView::reachablePosition(QPoint wanted) const {
   if (screens.isEmpty()) return wanted;
   const QSize outer = frameGeometry().size();
   const int titleHeight = titleBarHeight();
-  const bool near = std::abs(wanted.x()) < FAR_AWAY && std::abs(wanted.y()) < FAR_AWAY;
+  const auto inRange = [](int value) { return value > -FAR_AWAY && value < FAR_AWAY; };
+  const bool near = inRange(wanted.x()) && inRange(wanted.y());
   if (near) {
     const QRect titleBar(wanted, QSize(outer.width(), titleHeight));
     for (const QScreen* screen : screens) {

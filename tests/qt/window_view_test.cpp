@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include <limits>
 #include <string>
 
 namespace {
@@ -438,11 +439,13 @@ TEST_F(QtWindowTest, APositionOffEveryScreenShowsWithinReachAndIsKept) {
   EXPECT_EQ(rect.left, 20);
   EXPECT_EQ(rect.top, FAR_UP) << "the program's position stands while the window is not moved";
 
-  // Far to the right and below: brought back whole onto the screen.
-  SetWindowPos(window, nullptr, 2147483000, 2147483000, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
-  refresh();
-  QTest::qWait(10);
-  EXPECT_TRUE(screen.contains(view->frameGeometry().topLeft()));
+  // As far as a position goes either way: brought back whole onto the screen.
+  for (const int far : {std::numeric_limits<int>::max() - 1000, std::numeric_limits<int>::min()}) {
+    SetWindowPos(window, nullptr, far, far, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    refresh();
+    QTest::qWait(10);
+    EXPECT_TRUE(screen.contains(view->frameGeometry().topLeft())) << far;
+  }
 
   // Moved by the user, the window is where it is.
   view->move(screen.left() + 30, screen.top() + 40);
