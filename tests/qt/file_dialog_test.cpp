@@ -271,6 +271,11 @@ TEST(QtFileDialog, BackUpAndBackspaceWalkTheFolders) {
     QTest::keyClick(name, Qt::Key_Backspace);
     EXPECT_EQ(name->text(), QStringLiteral("a"));
     EXPECT_EQ(locationText(dialog), qs(folder.path()));
+    location(dialog)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    EXPECT_EQ(locationText(dialog), qs(folder.path()).chopped(1));
+    EXPECT_EQ(dynamic_cast<FileNameDialog*>(dialog)->folder(), folder.path());
     // Back retraces the steps.
     ASSERT_TRUE(back->isEnabled());
     QTest::mouseClick(back, Qt::LeftButton);
