@@ -55,6 +55,7 @@ FileDialogRequest requestFrom(const OPENFILENAMEA& dialog, bool save) {
   request.filters = parseFilter(dialog.lpstrFilter);
   if (dialog.lpstrDefExt != nullptr) request.defaultExtension = dialog.lpstrDefExt;
   request.flags = dialog.Flags;
+  request.maxFile = dialog.nMaxFile;
   return request;
 }
 

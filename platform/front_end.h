@@ -18,6 +18,7 @@ struct FileDialogRequest {
   std::vector<std::pair<std::string, std::string>> filters;  // display text, pattern ("*.VSK")
   std::string defaultExtension;  // without the period
   DWORD flags = 0;               // OFN_*
+  DWORD maxFile = 0;             // nMaxFile: bytes the path may take with its terminator; 0: not given
 };
 
 class FrontEnd {

@@ -1,15 +1,18 @@
 #include "platform/qt/control_widget.h"
 
 #include "platform/qt/byte_names.h"
+#include "platform/qt/field_label.h"
 #include "platform/resources.h"
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -32,18 +35,48 @@ Qt::Alignment staticAlignment(DWORD style) {
 }
 
 QLabel* createLabel(const ControlModel& control, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setTextFormat(Qt::PlainText);
-  label->setAlignment(staticAlignment(control.style));
   // A vertically centred static is one line; the others wrap, as Windows' do.
-  label->setWordWrap((control.style & SS_CENTERIMAGE) == 0);
+  const bool wrap = (control.style & SS_CENTERIMAGE) == 0;
+  QLabel* label = nullptr;
   if ((control.style & SS_SUNKEN) != 0) {
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setLineWidth(1);
-    label->setMargin(1);
+    label = new FieldLabel(wrap, parent);
+  } else {
+    label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(wrap);
   }
+  label->setAlignment(staticAlignment(control.style));
   return label;
 }
+
+// Windows draws a flat push-like check box with a one-pixel frame, checked or
+// not; checked, it is pushed in.
+class FlatToggleButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const bool pushed = isChecked() || isDown();
+    painter.fillRect(rect(), palette().button());
+    if (pushed) painter.fillRect(rect(), QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
+    painter.setPen(palette().color(QPalette::Shadow));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QRect textRect = pushed ? rect().translated(1, 1) : rect();
+    style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextSingleLine, palette(), isEnabled(), text(),
+                          QPalette::ButtonText);
+    if (hasFocus()) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      focus.rect = rect().adjusted(FOCUS_INSET, FOCUS_INSET, -FOCUS_INSET, -FOCUS_INSET);
+      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+  }
+
+ private:
+  static constexpr int FOCUS_INSET = 3;
+};
 
 // Windows takes a click anywhere in a check box or radio button, not only
 // on its mark and text.
@@ -110,10 +143,9 @@ QWidget* createControlWidget(const ControlModel& control, QWidget* parent, HINST
     case ControlKind::checkBox:
       return new WholeRectButton<QCheckBox>(parent);
     case ControlKind::pushLikeCheckBox: {
-      auto* button = new QPushButton(parent);
+      auto* button = (control.style & BS_FLAT) != 0 ? new FlatToggleButton(parent) : new QPushButton(parent);
       button->setCheckable(true);
       button->setAutoDefault(false);
-      button->setFlat((control.style & BS_FLAT) != 0);
       return button;
     }
     case ControlKind::radioButton: {
@@ -143,6 +175,10 @@ void showControlState(QWidget* widget, const ControlModel& control) {
   if (auto* button = dynamic_cast<QAbstractButton*>(widget)) {
     button->setText(legibleText(control.text));
     if (button->isCheckable()) button->setChecked(control.checked == BST_CHECKED);
+    return;
+  }
+  if (auto* field = dynamic_cast<FieldLabel*>(widget)) {
+    field->setFieldText(legibleText(control.text, LineBreaks::keep));
     return;
   }
   auto* label = dynamic_cast<QLabel*>(widget);

@@ -1,17 +1,20 @@
 #include "platform/qt/folder_listing.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 
 namespace {
 
 constexpr char SEPARATOR = '/';
 constexpr char PATTERN_SEPARATOR = ';';
+constexpr std::size_t PASSWORD_BUFFER_BYTES = 16384;
 
 char foldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -37,18 +40,18 @@ bool matchesPattern(const char* name, const char* nameEnd, const char* pattern, 
   return pattern == patternEnd;
 }
 
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+}  // namespace
+
 bool lessIgnoringCase(const std::string& a, const std::string& b) {
   const auto folded = [](char x, char y) { return foldCase(x) < foldCase(y); };
   if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) return true;
   if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) return false;
   return a < b;
 }
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
-}  // namespace
 
 bool matchesPatterns(const std::string& name, const std::string& patterns) {
   std::size_t start = 0;
@@ -65,18 +68,22 @@ bool matchesPatterns(const std::string& name, const std::string& patterns) {
 
 bool hasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
 
-std::vector<FolderEntry> listFolder(const std::string& folder, const std::string& patterns) {
+std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, const std::string& patterns) {
   std::vector<FolderEntry> folders;
   std::vector<FolderEntry> files;
   const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
-  if (!dir) return {};
+  if (!dir) return std::nullopt;
   while (const dirent* entry = readdir(dir.get())) {
     const std::string name = entry->d_name;
     if (name == "." || (name[0] == '.' && name != "..")) continue;
-    if (isFolder(joinPath(folder, name))) {
-      folders.push_back({name, true});
+    struct stat info {};
+    const bool known = stat(joinPath(folder, name).c_str(), &info) == 0;
+    const auto size = known ? static_cast<std::uint64_t>(info.st_size) : 0;
+    const auto modified = known ? static_cast<std::int64_t>(info.st_mtime) : 0;
+    if (known && S_ISDIR(info.st_mode)) {
+      folders.push_back({name, true, 0, modified});
     } else if (matchesPatterns(name, patterns)) {
-      files.push_back({name, false});
+      files.push_back({name, false, size, modified});
     }
   }
   const auto byName = [](const FolderEntry& a, const FolderEntry& b) { return lessIgnoringCase(a.name, b.name); };
@@ -99,6 +106,19 @@ std::string currentFolder() {
   }
   buffer.resize(buffer.find('\0'));
   return buffer;
+}
+
+std::string homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == SEPARATOR) return home;
+  passwd entry{};
+  passwd* user = nullptr;
+  std::vector<char> buffer(PASSWORD_BUFFER_BYTES);
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &user) == 0 && user != nullptr &&
+      user->pw_dir != nullptr && user->pw_dir[0] == SEPARATOR) {
+    return user->pw_dir;
+  }
+  return std::string(1, SEPARATOR);
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {

@@ -2,18 +2,24 @@
 // its bytes. Any thread.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct FolderEntry {
   std::string name;  // bytes, as readdir gave them
   bool folder = false;
+  std::uint64_t size = 0;     // bytes
+  std::int64_t modified = 0;  // seconds since 1970
 };
 
 // The sub-folders of folder ("..", never "." nor hidden names) and then its
 // files that match the patterns, each group sorted by name ignoring case.
-// Empty when the folder cannot be read.
-std::vector<FolderEntry> listFolder(const std::string& folder, const std::string& patterns);
+// nullopt when the folder cannot be read.
+std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, const std::string& patterns);
+// By name, letters ignoring case; names equal that way by their bytes.
+bool lessIgnoringCase(const std::string& a, const std::string& b);
 // Patterns are separated by ';' and use '*' and '?'; letters match
 // ignoring case, as on Windows ("*.VSK" matches "line7.vsk").
 bool matchesPatterns(const std::string& name, const std::string& patterns);
@@ -21,6 +27,8 @@ bool hasWildcard(const std::string& text);
 
 bool isFolder(const std::string& path);
 std::string currentFolder();
+// $HOME, else the user's home from the password database, else "/".
+std::string homeFolder();
 // folder + "/" + name, without doubling the slash of "/".
 std::string joinPath(const std::string& folder, const std::string& name);
 // An absolute path without "." and ".." components and doubled slashes,

@@ -2,6 +2,7 @@
 
 #include "platform/qt/byte_names.h"
 #include "platform/qt/file_name_dialog.h"
+#include "platform/qt/folder_listing.h"
 #include "platform/qt/window_view.h"
 #include "platform/message_queue_state.h"
 #include "platform/window_model.h"
@@ -12,11 +13,22 @@
 #include <QDeadlineTimer>
 #include <QEvent>
 #include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+
+#include <algorithm>
 
 namespace {
 
 const QEvent::Type WAKE_EVENT = static_cast<QEvent::Type>(QEvent::registerEventType());
 constexpr char DEFAULT_OVERWRITE_CAPTION[] = "Save As";
+constexpr std::size_t MAX_RECENT_FOLDERS = 6;
+
+// The absolute folder a path names, or empty.
+std::string folderOfPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return {};
+  return parentFolder(path);
+}
 
 QMessageBox::Icon boxIcon(UINT type) {
   switch (type & MB_ICONMASK) {
@@ -61,10 +73,13 @@ QtFrontEnd::QtFrontEnd(HINSTANCE resources) : resources_(resources) {
     processPendingMessages();
     armModalTimer();
   });
+  refreshTimer_.setSingleShot(true);
+  refreshTimer_.setInterval(REFRESH_INTERVAL_MS);
+  QObject::connect(&refreshTimer_, &QTimer::timeout, [this] { applyPendingChanges(); });
   QObject::connect(&dumpTimer_, &QTimer::timeout, [this] {
     std::vector<const WindowView*> views;
     for (const auto& [window, view] : views_) views.push_back(view.get());
-    dump_.write(views);
+    dump_.write(views, openDialog_);
   });
 }
 
@@ -111,6 +126,7 @@ int QtFrontEnd::showMessageBox(HWND owner, const std::string& text, const std::s
   QMessageBox box(boxIcon(type), legibleText(caption), legibleText(text, LineBreaks::keep), QMessageBox::Ok,
                   ownerWidget(owner));
   box.setTextFormat(Qt::PlainText);
+  applyPendingChanges();
   const ModalScope modal(*this);
   box.exec();
   return IDOK;
@@ -118,10 +134,23 @@ int QtFrontEnd::showMessageBox(HWND owner, const std::string& text, const std::s
 
 bool QtFrontEnd::askFileName(HWND owner, const FileDialogRequest& request, std::string* path) {
   lastDialogTitle_ = request.title;
-  FileNameDialog dialog(request, ownerWidget(owner));
+  applyPendingChanges();
+  // An open dialog starts at the survey the program last named.
+  if (!request.save && surveyFolder_.empty()) surveyFolder_ = folderOfPath(request.initialName);
+  FileNameDialog dialog(request, FileDialogPlaces{surveyFolder_, recentFolders_}, ownerWidget(owner));
+  dialog.setChangeObserver([this] { scheduleDump(); });
+  openDialog_ = &dialog;
   const ModalScope modal(*this);
-  if (dialog.exec() != QDialog::Accepted) return false;
+  const bool chosen = dialog.exec() == QDialog::Accepted;
+  openDialog_ = nullptr;
+  scheduleDump();
+  if (!chosen) return false;
   *path = dialog.path();
+  const std::string folder = parentFolder(*path);
+  if (!request.save) surveyFolder_ = folder;
+  recentFolders_.erase(std::remove(recentFolders_.begin(), recentFolders_.end(), folder), recentFolders_.end());
+  recentFolders_.insert(recentFolders_.begin(), folder);
+  if (recentFolders_.size() > MAX_RECENT_FOLDERS) recentFolders_.resize(MAX_RECENT_FOLDERS);
   return true;
 }
 
@@ -132,6 +161,7 @@ bool QtFrontEnd::confirmOverwrite(HWND owner, const std::string& path) {
                   QMessageBox::Yes | QMessageBox::No, ownerWidget(owner));
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::No);
+  applyPendingChanges();
   const ModalScope modal(*this);
   return box.exec() == QMessageBox::Yes;
 }
@@ -141,18 +171,52 @@ void QtFrontEnd::beep(UINT) { QApplication::beep(); }
 void QtFrontEnd::windowCreated(HWND window) {
   const WindowModel* model = windowModel(window);
   if (model == nullptr) return;
-  views_[window] = std::make_unique<WindowView>(window, *model, resources_);
+  {
+    // The new view shows the whole model; what was marked before it is shown too.
+    const std::lock_guard<std::mutex> lock(pendingMutex_);
+    pending_.erase(window);
+  }
+  auto shown = std::make_unique<WindowView>(window, *model, resources_);
+  shown->setPlaceObserver([this] { scheduleDump(); });
+  views_[window] = std::move(shown);
   scheduleDump();
 }
 
 void QtFrontEnd::windowChanged(HWND window, int controlId) {
-  WindowView* shown = view(window);
-  if (shown == nullptr) return;
-  shown->showModel(controlId);
+  {
+    const std::lock_guard<std::mutex> lock(pendingMutex_);
+    pending_[window].insert(controlId);
+    if (refreshArmed_) return;
+    refreshArmed_ = true;
+  }
+  if (QThread::currentThread() == refreshTimer_.thread()) {
+    refreshTimer_.start();
+  } else {
+    QMetaObject::invokeMethod(&refreshTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+  }
+}
+
+void QtFrontEnd::applyPendingChanges() {
+  std::map<HWND, std::set<int>> pending;
+  {
+    const std::lock_guard<std::mutex> lock(pendingMutex_);
+    pending.swap(pending_);
+    refreshArmed_ = false;
+  }
+  refreshTimer_.stop();
+  if (pending.empty()) return;
+  ++refreshes_;
+  for (const auto& [window, controlIds] : pending) {
+    if (WindowView* shown = view(window)) shown->showModel(controlIds);
+  }
   scheduleDump();
 }
 
 void QtFrontEnd::windowDestroyed(HWND window) {
+  {
+    const std::lock_guard<std::mutex> lock(pendingMutex_);
+    pending_.erase(window);
+  }
   const auto found = views_.find(window);
   if (found == views_.end()) return;
   std::unique_ptr<WindowView> closed = std::move(found->second);

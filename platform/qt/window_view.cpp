@@ -2,21 +2,46 @@
 
 #include "platform/qt/byte_names.h"
 #include "platform/qt/control_widget.h"
+#include "platform/qt/fixed_size_hints.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
 constexpr int MIN_LINE_PIXELS = 2;  // an etched line is a dark and a light pixel
+// A title bar is within reach when this much of it is on a screen, its whole height.
+constexpr int MIN_TITLE_GRIP = 64;
+// Positions beyond this are off every screen; it keeps the sums below in range.
+constexpr int FAR_AWAY = 1 << 24;
+
+LONG saturatedSum(int a, int b) {
+  const long long sum = static_cast<long long>(a) + b;
+  constexpr long long LOWEST = std::numeric_limits<LONG>::min();
+  constexpr long long HIGHEST = std::numeric_limits<LONG>::max();
+  return static_cast<LONG>(std::clamp(sum, LOWEST, HIGHEST));
+}
+
+long long squaredDistance(const QRect& area, QPoint point) {
+  const long long dx = point.x() < area.left() ? area.left() - point.x() : std::max(0, point.x() - area.right());
+  const long long dy = point.y() < area.top() ? area.top() - point.y() : std::max(0, point.y() - area.bottom());
+  return dx * dx + dy * dy;
+}
 
 bool systemCommandGrayed(const WindowModel& model, UINT command) {
   for (const auto& item : model.systemMenu) {
@@ -47,8 +72,9 @@ QRect templateClientRect(const WindowModel& model, DialogBaseUnits units) {
 }  // namespace
 
 WindowView::WindowView(HWND window, const WindowModel& model, HINSTANCE resources) : window_(window) {
-  setFont(dialogFont(model.fontName.c_str(), model.fontPointSize));
-  baseUnits_ = dialogBaseUnits(font());
+  const int dpi = logicalDpiY();
+  baseUnits_ = templateBaseUnits(model.fontPointSize, dpi);
+  setFont(dialogFont(model.fontName.c_str(), model.fontPointSize, dpi, baseUnits_));
 
   auto* client = new QWidget(this);
   client->setFixedSize(templateClientRect(model, baseUnits_).size());
@@ -59,8 +85,12 @@ WindowView::WindowView(HWND window, const WindowModel& model, HINSTANCE resource
 
   const QPixmap icon = iconPixmap(resources, model.iconId);
   if (!icon.isNull()) setWindowIcon(QIcon(icon));
-  showModel(0);
+  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(menuKey, &QShortcut::activated, this, &WindowView::activateMenuBar);
   adjustSize();
+  // Minimum and maximum size alike: window managers then offer neither Size nor Maximize.
+  setFixedSize(size());
+  showModel(0);
   reportOuterRect();
 }
 
@@ -118,8 +148,8 @@ void WindowView::buildMenu(const WindowModel& model) {
         menu->addSeparator();
         continue;
       }
+      // A command, until the program marks it (showMenuState).
       QAction* action = menu->addAction(legibleText(item.text));
-      action->setCheckable(true);
       action->setObjectName(QStringLiteral("menu-%1").arg(item.id));
       const UINT id = item.id;
       connect(action, &QAction::triggered, this, [this, id, action] {
@@ -144,13 +174,20 @@ void WindowView::showModel(int controlId) {
   showWindowState(*model);
 }
 
+void WindowView::showModel(const std::set<int>& controlIds) {
+  for (int controlId : controlIds) showModel(controlId);
+}
+
 void WindowView::showWindowState(const WindowModel& model) {
   setWindowTitle(legibleText(model.title));
   applyFlags(model);
   const QPoint wanted(model.screenRect.left, model.screenRect.top);
   if (knownPosition_ != wanted) {
     knownPosition_ = wanted;
-    move(wanted);
+    const QPoint reachable = reachablePosition(wanted);
+    shownInstead_.reset();
+    if (reachable != wanted) shownInstead_ = reachable;
+    move(reachable);
   }
   if (model.visible != isVisible()) setVisible(model.visible);
 }
@@ -160,6 +197,8 @@ void WindowView::showMenuState(const WindowModel& model) {
     for (const MenuItemModel& item : popup.items) {
       QAction* action = menuItem(item.id);
       if (action == nullptr || item.separator) continue;
+      // An item the program has marked is a toggle from then on; the others stay commands.
+      if (item.checked) action->setCheckable(true);
       action->setChecked(item.checked);
       action->setEnabled(!item.grayed);
     }
@@ -192,12 +231,59 @@ void WindowView::restoreMenuMark(UINT itemId, QAction* action) {
   action->setChecked(item->checked);
 }
 
+int WindowView::titleBarHeight() const {
+  // Before a window manager has framed the window its title bar has no height yet.
+  return std::max(geometry().top() - frameGeometry().top(), style()->pixelMetric(QStyle::PM_TitleBarHeight));
+}
+
+QPoint WindowView::reachablePosition(QPoint wanted) const {
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  if (screens.isEmpty()) return wanted;
+  const QSize outer = frameGeometry().size();
+  const int titleHeight = titleBarHeight();
+  const auto inRange = [](int value) { return value > -FAR_AWAY && value < FAR_AWAY; };
+  const bool near = inRange(wanted.x()) && inRange(wanted.y());
+  if (near) {
+    const QRect titleBar(wanted, QSize(outer.width(), titleHeight));
+    for (const QScreen* screen : screens) {
+      const QRect grip = titleBar.intersected(screen->availableGeometry());
+      if (grip.height() == titleHeight && grip.width() >= std::min(MIN_TITLE_GRIP, outer.width())) return wanted;
+    }
+  }
+  const QPoint aim(std::clamp(wanted.x(), -FAR_AWAY, FAR_AWAY), std::clamp(wanted.y(), -FAR_AWAY, FAR_AWAY));
+  const QScreen* nearest = *std::min_element(screens.begin(), screens.end(), [aim](const QScreen* a, const QScreen* b) {
+    return squaredDistance(a->availableGeometry(), aim) < squaredDistance(b->availableGeometry(), aim);
+  });
+  const QRect area = nearest->availableGeometry();
+  const int left = std::clamp(aim.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width()));
+  const int top = std::clamp(aim.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+  return {left, top};
+}
+
 void WindowView::reportOuterRect() {
   WindowModel* model = windowModel(window_);
   if (model == nullptr) return;
   const QRect outer = frameGeometry();
-  knownPosition_ = outer.topLeft();
-  model->screenRect = {outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
+  // Shown within reach instead of where the program put it: the program's
+  // position stands until the window is moved. Framing the window may shift
+  // it by the frame's size; only a move beyond that is the user's.
+  const bool instead = shownInstead_.has_value() && knownPosition_.has_value() &&
+                       (outer.topLeft() - *shownInstead_).manhattanLength() <= titleBarHeight();
+  const QPoint position = instead ? *knownPosition_ : outer.topLeft();
+  if (!instead) shownInstead_.reset();
+  knownPosition_ = position;
+  model->screenRect = {position.x(), position.y(), saturatedSum(position.x(), outer.width()),
+                       saturatedSum(position.y(), outer.height())};
+  if (placeObserver_) placeObserver_();
+}
+
+void WindowView::activateMenuBar() {
+  // What Alt pressed and released alone does; Qt's menu bar offers no other
+  // way in. The modifiers are those before the key, as a keyboard reports them.
+  QKeyEvent altDown(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+  QCoreApplication::sendEvent(this, &altDown);
+  QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
+  QCoreApplication::sendEvent(this, &altUp);
 }
 
 void WindowView::closeEvent(QCloseEvent* event) {
@@ -219,5 +305,7 @@ void WindowView::resizeEvent(QResizeEvent* event) {
 
 void WindowView::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  // Before the window is mapped, and again after new flags rewrote the hints.
+  keepSizeFixed(this);
   reportOuterRect();
 }

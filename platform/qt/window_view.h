@@ -2,7 +2,11 @@
 // from the template in dialog units, its controls, menu bar, title and icon.
 // It reports clicks, menu choices and the title-bar close to the model
 // (clickControl, clickMenuItem, requestClose) and writes the window's outer
-// rectangle into the model when the window moves. Main thread.
+// rectangle into the model when the window moves. A position from the
+// program where the title bar would be on no screen is shown on the nearest
+// screen instead, while the model keeps the position asked for until the
+// window is moved. F10, like Alt alone, takes the keyboard to the menu bar.
+// Main thread.
 #pragma once
 
 #include "platform/qt/dialog_units.h"
@@ -12,8 +16,10 @@
 #include <QMainWindow>
 #include <QPoint>
 
+#include <functional>
 #include <map>
 #include <optional>
+#include <set>
 
 class QAbstractButton;
 class QAction;
@@ -24,11 +30,14 @@ class WindowView : public QMainWindow {
 
   // Shows what the model now holds: controlId 0 for the window itself.
   void showModel(int controlId);
+  void showModel(const std::set<int>& controlIds);
 
   HWND window() const { return window_; }
   DialogBaseUnits baseUnits() const { return baseUnits_; }
   QWidget* control(int controlId) const;
   QAction* menuItem(UINT itemId) const;
+  // Called whenever the window has moved or been framed.
+  void setPlaceObserver(std::function<void()> observer) { placeObserver_ = std::move(observer); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -42,7 +51,11 @@ class WindowView : public QMainWindow {
   void showWindowState(const WindowModel& model);
   void showMenuState(const WindowModel& model);
   void applyFlags(const WindowModel& model);
+  // wanted, or where the window's title bar is on a screen.
+  QPoint reachablePosition(QPoint wanted) const;
+  int titleBarHeight() const;
   void reportOuterRect();
+  void activateMenuBar();
   void restoreMark(int controlId, QAbstractButton* button);
   void restoreMenuMark(UINT itemId, QAction* action);
 
@@ -53,4 +66,7 @@ class WindowView : public QMainWindow {
   // Where the window was last put or seen, so that only a new position from
   // the program moves it.
   std::optional<QPoint> knownPosition_;
+  // Where the window is shown instead of the unreachable knownPosition_.
+  std::optional<QPoint> shownInstead_;
+  std::function<void()> placeObserver_;
 };

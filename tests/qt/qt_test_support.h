@@ -9,11 +9,17 @@
 #include "res/program_resources.h"
 #include "res/resource_ids.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 QtFrontEnd& qtFrontEnd();
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // Every message waiting for the calling thread, removed.
 inline std::vector<MSG> takeMessages() {
@@ -41,16 +47,20 @@ class QtWindowTest : public testing::Test {
     ASSERT_NE(window, nullptr);
     view = qtFrontEnd().view(window);
     ASSERT_NE(view, nullptr);
+    refresh();
     takeMessages();
   }
 
   void TearDown() override {
     if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+    refresh();
     takeMessages();
     UnregisterClassA("VESKCONV", programInstance());
   }
 
   QWidget* widget(int id) const { return view->control(id); }
+  // The view lags the model by up to a frame; tests look at it once it has caught up.
+  void refresh() const { qtFrontEnd().applyPendingChanges(); }
 
   HWND window = nullptr;
   WindowView* view = nullptr;
