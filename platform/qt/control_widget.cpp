@@ -14,6 +14,9 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+#include <mutex>
+#include <string>
+
 namespace {
 
 bool isClass(const ControlModel& control, const char* className) { return control.className == className; }
@@ -167,22 +170,34 @@ QWidget* createControlWidget(const ControlModel& control, QWidget* parent, HINST
 
 void showControlState(QWidget* widget, const ControlModel& control) {
   widget->setEnabled(control.enabled);
+  // Workers set a control's text and progress position themselves.
+  std::string text;
+  int progressMin = 0;
+  int progressMax = 0;
+  int progressPos = 0;
+  {
+    std::lock_guard<std::mutex> lock(controlStateMutex());
+    text = control.text;
+    progressMin = control.progressMin;
+    progressMax = control.progressMax;
+    progressPos = control.progressPos;
+  }
   if (auto* bar = dynamic_cast<QProgressBar*>(widget)) {
-    bar->setRange(control.progressMin, control.progressMax);
-    bar->setValue(control.progressPos);
+    bar->setRange(progressMin, progressMax);
+    bar->setValue(progressPos);
     return;
   }
   if (auto* button = dynamic_cast<QAbstractButton*>(widget)) {
-    button->setText(legibleText(control.text));
+    button->setText(legibleText(text));
     if (button->isCheckable()) button->setChecked(control.checked == BST_CHECKED);
     return;
   }
   if (auto* field = dynamic_cast<FieldLabel*>(widget)) {
-    field->setFieldText(legibleText(control.text, LineBreaks::keep));
+    field->setFieldText(legibleText(text, LineBreaks::keep));
     return;
   }
   auto* label = dynamic_cast<QLabel*>(widget);
-  if (label != nullptr && label->pixmap().isNull()) label->setText(legibleText(control.text, LineBreaks::keep));
+  if (label != nullptr && label->pixmap().isNull()) label->setText(legibleText(text, LineBreaks::keep));
 }
 
 QAbstractButton* clickableButton(QWidget* widget) { return dynamic_cast<QAbstractButton*>(widget); }

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <mutex>
 #include <cstdlib>
 #include <fstream>
 
@@ -53,6 +54,7 @@ void writeWindow(QTextStream& out, const WindowView& view) {
   out << "window\t" << legibleText(model->title) << '\t' << outer.left << '\t' << outer.top << '\t' << outer.right
       << '\t' << outer.bottom << '\t' << shown.left() << '\t' << shown.top() << '\t' << shown.left() + shown.width()
       << '\t' << shown.top() + shown.height() << '\n';
+  std::lock_guard<std::mutex> lock(controlStateMutex());
   for (const ControlModel& control : model->controls) {
     const QWidget* widget = view.control(control.id);
     if (widget == nullptr) continue;
