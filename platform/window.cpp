@@ -7,9 +7,11 @@
 #include "platform/window_class.h"
 #include "platform/window_registry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <strings.h>
 
@@ -227,8 +229,10 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int c
   WindowRecord* record = ownedWindow(window);
   if (record == nullptr) return FALSE;
   RECT& rect = record->model.screenRect;
-  LONG width = rect.right - rect.left;
-  LONG height = rect.bottom - rect.top;
+  // A position near the ends of the int range (a hand-edited settings file)
+  // must not overflow: the far edges stop at the range's end.
+  std::int64_t width = std::int64_t{rect.right} - rect.left;
+  std::int64_t height = std::int64_t{rect.bottom} - rect.top;
   if ((flags & SWP_NOMOVE) == 0) {
     rect.left = x;
     rect.top = y;
@@ -237,8 +241,12 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int c
     width = cx;
     height = cy;
   }
-  rect.right = rect.left + width;
-  rect.bottom = rect.top + height;
+  const auto edge = [](std::int64_t value) {
+    return static_cast<LONG>(std::clamp<std::int64_t>(value, std::numeric_limits<LONG>::min(),
+                                                      std::numeric_limits<LONG>::max()));
+  };
+  rect.right = edge(rect.left + width);
+  rect.bottom = edge(rect.top + height);
   notifyWindow(window);
   return TRUE;
 }

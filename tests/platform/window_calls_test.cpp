@@ -151,6 +151,12 @@ TEST_F(PlatformWindowCalls, PlacementAndVisibility) {
   EXPECT_EQ(rect.left, 40);
   EXPECT_EQ(rect.bottom, 110);
   EXPECT_FALSE(GetWindowRect(GetDlgItem(window, IDC_PUSH), &rect));
+  // A saved position at the end of the int range: the far edges stop there.
+  ASSERT_TRUE(SetWindowPos(window, nullptr, 2147483600, -2147483600, 0, 0, SWP_NOZORDER | SWP_NOSIZE));
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, 2147483600);
+  EXPECT_EQ(rect.right, 2147483647);
+  EXPECT_EQ(rect.bottom, -2147483600 + 60);
   RECT units{4, 8, 8, 16};
   ASSERT_TRUE(MapDialogRect(window, &units));
   EXPECT_EQ(units.left, 6);
