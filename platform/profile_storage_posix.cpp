@@ -1,5 +1,7 @@
 #include "platform/profile_storage.h"
 
+#include "platform/win_types.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>

@@ -6,6 +6,7 @@
 #include "platform/window.h"
 #include "res/program_resources.h"
 #include "res/resource_ids.h"
+#include "settings_folder.h"
 #include "survey_files.h"
 
 #include <cstdlib>
@@ -18,8 +19,7 @@ void ProgramTest::SetUp() {
   folder = std::filesystem::temp_directory_path() /
            ("veskconv-app-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
   std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder / "config");
-  ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+  settingsFolder = redirectSettings(folder / "config");
 }
 
 void ProgramTest::TearDown() {
@@ -53,14 +53,14 @@ void ProgramTest::settle() { ASSERT_TRUE(ui.runUntilIdle()) << "the program did 
 std::string ProgramTest::path(const std::string& name) const { return (folder / name).string(); }
 
 std::string ProgramTest::settingsText() const {
-  std::ifstream file(folder / "config" / SETTINGS_FILE, std::ios::binary);
+  std::ifstream file(settingsFolder / SETTINGS_FILE, std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
 }
 
 void ProgramTest::writeSettings(const std::string& text) const {
-  std::ofstream(folder / "config" / SETTINGS_FILE, std::ios::binary) << text;
+  std::ofstream(settingsFolder / SETTINGS_FILE, std::ios::binary) << text;
 }
 
 std::uintmax_t ProgramTest::fileSize(const std::string& file) const { return std::filesystem::file_size(file); }
