@@ -3,8 +3,6 @@
 #include "app/ui_texts.h"
 #include "platform/split_path.h"
 
-#include <sys/stat.h>
-
 std::string dialogName(const std::string& typed, const char* defaultExtension) {
   const std::size_t slash = typed.rfind('/');
   const std::size_t lastComponent = slash == std::string::npos ? 0 : slash + 1;
@@ -31,15 +29,4 @@ std::string outputFor(const BatchOptions& options, const std::string& input) {
   if (options.output.empty()) return defaultSegyName(sonarFile, "");
   if (options.outputIsFolder) return defaultSegyName(sonarFile, options.output);
   return dialogName(options.output, SEGY_FILE_EXTENSION);
-}
-
-std::optional<FileIdentity> identityOf(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-  return FileIdentity{status.st_dev, status.st_ino};
-}
-
-bool isFolder(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
