@@ -79,13 +79,13 @@ void Win32FrontEnd::windowCreated(HWND window) {
 
 void Win32FrontEnd::windowChanged(HWND window, int controlId) {
   if (shell_.realWindow(keyOf(window)) == 0) return;  // changes during WM_CREATE come before the window
-  const WindowModel* model = windowModel(window);
+  WindowModel* model = windowModel(window);
   if (model == nullptr) return;
   if (controlId == 0) {
     showWindowState(window);
     return;
   }
-  if (const ControlModel* control = findControl(*const_cast<WindowModel*>(model), controlId)) {
+  if (const ControlModel* control = findControl(*model, controlId)) {
     shell_.showControl(keyOf(window), controlId, stateOf(*control));
   }
 }
