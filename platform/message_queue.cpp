@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -126,9 +127,25 @@ struct ThreadSlot {
   }
 };
 
-thread_local ThreadSlot slot;
+// The slot ends with its thread through a key's destructor, which gets the
+// slot itself: the destructor of a thread_local object is not enough, as
+// mingw-w64's emulated TLS may free the object's storage before it runs.
+ThreadSlot& thisThread() {
+  static const pthread_key_t ending = [] {
+    pthread_key_t key{};
+    pthread_key_create(&key, [](void* slot) { delete static_cast<ThreadSlot*>(slot); });
+    return key;
+  }();
+  thread_local ThreadSlot* slot = nullptr;
+  if (slot == nullptr) {
+    slot = new ThreadSlot;
+    pthread_setspecific(ending, slot);
+  }
+  return *slot;
+}
 
 ThreadRecord& selfLocked() {
+  ThreadSlot& slot = thisThread();
   if (!slot.record) {
     auto record = std::make_shared<ThreadRecord>();
     record->id = threads().nextId++;
@@ -387,10 +404,11 @@ void discardThreadRecord(DWORD threadId) {
 
 void adoptThreadRecord(DWORD threadId) {
   std::lock_guard<std::mutex> lock(threads().mutex);
-  slot.record = threads().records.at(threadId);
+  thisThread().record = threads().records.at(threadId);
 }
 
 void endCurrentThread() {
+  ThreadSlot& slot = thisThread();
   if (slot.record) endThread(std::move(slot.record));
   slot.record.reset();
 }
@@ -467,6 +485,7 @@ LRESULT sendToWindow(HWND target, std::optional<int> itemId, UINT message, WPARA
 
 bool allThreadsIdle() {
   std::lock_guard<std::mutex> lock(threads().mutex);
+  const ThreadSlot& slot = thisThread();
   const DWORD caller = slot.record ? slot.record->id : NO_THREAD_RECORD;
   for (const auto& [id, record] : threads().records) {
     if (!record->hasQueue) continue;

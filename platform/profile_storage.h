@@ -4,8 +4,6 @@
 // (platform/profile.cpp). Any thread; the callers serialise writes.
 #pragma once
 
-#include "platform/win_types.h"
-
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -22,7 +20,7 @@ struct ProfileText {
 };
 
 // True when the name has no folder part: it lives in settingsFolder().
-bool isBareProfileName(LPCSTR fileName);
+bool isBareProfileName(const char* fileName);
 // The folder of bare settings file names; empty when there is none.
 std::string settingsFolder();
 // The folder part of a path ("." when it has none).

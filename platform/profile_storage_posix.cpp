@@ -1,6 +1,7 @@
 #include "platform/profile_storage.h"
 
 #include "platform/path_queries.h"
+#include "platform/win_types.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -10,6 +10,7 @@
 #include "platform/window.h"
 #include "res/program_resources.h"
 #include "res/resource_ids.h"
+#include "settings_folder.h"
 #include "survey_files.h"
 
 #include <chrono>
@@ -29,8 +30,7 @@ void ProgramTest::SetUp() {
   folder = std::filesystem::temp_directory_path() /
            ("veskconv-app-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
   std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder / "config");
-  ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+  settingsFolder = redirectSettings(folder / "config");
 }
 
 void ProgramTest::TearDown() {
@@ -123,14 +123,14 @@ void WorkerGate::holdHere() {
 std::string ProgramTest::path(const std::string& name) const { return (folder / name).string(); }
 
 std::string ProgramTest::settingsText() const {
-  std::ifstream file(folder / "config" / SETTINGS_FILE, std::ios::binary);
+  std::ifstream file(settingsFolder / SETTINGS_FILE, std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
 }
 
 void ProgramTest::writeSettings(const std::string& text) const {
-  std::ofstream(folder / "config" / SETTINGS_FILE, std::ios::binary) << text;
+  std::ofstream(settingsFolder / SETTINGS_FILE, std::ios::binary) << text;
 }
 
 std::uintmax_t ProgramTest::fileSize(const std::string& file) const { return std::filesystem::file_size(file); }

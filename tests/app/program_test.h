@@ -1,6 +1,6 @@
 // A fixture that runs the whole program on the headless front end, on the
 // test's own thread: a temporary folder for its files and settings
-// (XDG_CONFIG_HOME points into it), the start-up, and what a user does.
+// (the system's settings location points into it), the start-up, and what a user does.
 #pragma once
 
 #include "platform/headless/headless_front_end.h"
@@ -84,4 +84,5 @@ class ProgramTest : public ::testing::Test {
   HeadlessFrontEnd ui;
   HWND window = nullptr;
   std::filesystem::path folder;
+  std::filesystem::path settingsFolder;  // where the settings file is
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 
 namespace {
@@ -23,7 +24,7 @@ struct ChannelLocator : ::testing::Test {
     locateChannels(context.get());
   }
   // Byte offset of a located channel's header inside the record, -1 when absent.
-  long offset(int position) const {
+  std::ptrdiff_t offset(int position) const {
     const ChannelHeader* channel = context->channelData[position];
     if (channel == nullptr) return -1;
     return reinterpret_cast<const unsigned char*>(channel) - memory->record.data();

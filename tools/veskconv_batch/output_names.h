@@ -5,8 +5,7 @@
 
 #include "tools/veskconv_batch/batch_options.h"
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,9 +21,11 @@ std::string outputFor(const BatchOptions& options, const std::string& input);
 // followed, the folder made absolute. Two outputs of one key are one file.
 std::string placeOf(const std::string& path);
 
+// Device and inode on Linux; volume serial number and file index on Windows
+// (file_identity_posix.cpp, file_identity_win32.cpp).
 struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
   bool operator==(const FileIdentity&) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "tools/vskgen/survey_generator.h"
 
+#include "tools/vskgen/replace_file.h"
+
 #include "vsktools/vsk_layout.h"
 
 #include <algorithm>
@@ -586,7 +588,7 @@ std::string writeSurvey(const std::string& path, const SurveyOptions& options) {
     std::remove(partial.c_str());
     return "cannot write " + partial;
   }
-  if (std::rename(partial.c_str(), path.c_str()) != 0) {
+  if (!replaceFile(partial, path)) {
     std::remove(partial.c_str());
     return "cannot replace " + path;
   }

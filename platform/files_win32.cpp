@@ -1,0 +1,165 @@
+#include "platform/files.h"
+
+#include "platform/handle_object.h"
+#include "platform/kernel32_files.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <mutex>
+
+namespace {
+
+// Kept apart from kernel32's own last error, which the runtime and the
+// thread calls overwrite between a file call and the caller's question.
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+std::mutex faultMutex;
+WriteFaultHook writeFault;
+
+struct FileObject final : PlatformObject {
+  kernel32::FileHandle file = nullptr;
+  BOOL close() override {
+    const std::uint32_t error = kernel32::closeFile(file);
+    file = nullptr;
+    return error == 0 ? TRUE : FALSE;
+  }
+};
+
+FileObject* asFile(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+  return dynamic_cast<FileObject*>(handle);
+}
+
+BOOL report(std::uint32_t error) {
+  lastError = error;
+  return error == 0 ? TRUE : FALSE;
+}
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }
+
+// Share mode, disposition and sharing violations are kernel32's own: a
+// second opener of a file held with share mode 0 fails, in this process or
+// any other, and CREATE_ALWAYS fails so before it truncates anything.
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* /*securityAttributes*/,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE /*templateFile*/) {
+  if (fileName == nullptr || fileName[0] == '\0') {
+    lastError = ERROR_PATH_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  if (creationDisposition != CREATE_ALWAYS && creationDisposition != OPEN_EXISTING) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return INVALID_HANDLE_VALUE;
+  }
+  const kernel32::OpenedFile opened =
+      kernel32::openFile(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+  if (opened.handle == nullptr) {
+    lastError = opened.error;
+    return INVALID_HANDLE_VALUE;
+  }
+  auto* file = new FileObject;
+  file->file = opened.handle;
+  lastError = ERROR_SUCCESS;
+  return file;
+}
+
+BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead, void* /*overlapped*/) {
+  if (bytesRead != nullptr) *bytesRead = 0;
+  FileObject* file = asFile(handle);
+  if (file == nullptr) return report(ERROR_INVALID_HANDLE);
+  std::uint32_t done = 0;
+  const std::uint32_t error = kernel32::readFile(file->file, buffer, bytesToRead, &done);
+  if (bytesRead != nullptr) *bytesRead = done;
+  return report(error);
+}
+
+BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD bytesWritten, void* /*overlapped*/) {
+  if (bytesWritten != nullptr) *bytesWritten = 0;
+  FileObject* file = asFile(handle);
+  if (file == nullptr) return report(ERROR_INVALID_HANDLE);
+  DWORD allowed = bytesToWrite;
+  {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    if (writeFault) allowed = std::min(bytesToWrite, writeFault(handle, bytesToWrite));
+  }
+  std::uint32_t done = 0;
+  const std::uint32_t error = kernel32::writeFile(file->file, buffer, allowed, &done);
+  if (bytesWritten != nullptr) *bytesWritten = done;
+  if (error != 0) return report(error);
+  return report(done < bytesToWrite ? ERROR_DISK_FULL : ERROR_SUCCESS);
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD moveMethod) {
+  FileObject* file = asFile(handle);
+  if (file == nullptr) {
+    lastError = ERROR_INVALID_HANDLE;
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (moveMethod != FILE_BEGIN && moveMethod != FILE_CURRENT) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return INVALID_SET_FILE_POINTER;
+  }
+  std::int64_t offset = distance;  // without a high part the distance is a signed 32-bit value
+  if (distanceHigh != nullptr) {
+    offset = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                                       static_cast<DWORD>(distance));
+  }
+  std::uint64_t position = 0;
+  const std::uint32_t error = kernel32::moveFilePointer(file->file, offset, moveMethod, &position);
+  if (error != 0) {
+    lastError = error;
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(position >> 32);
+  lastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(position);
+}
+
+DWORD GetFileSize(HANDLE handle, LPDWORD fileSizeHigh) {
+  FileObject* file = asFile(handle);
+  std::uint64_t size = 0;
+  const std::uint32_t error = file == nullptr ? ERROR_INVALID_HANDLE : kernel32::fileSize(file->file, &size);
+  if (error != 0) {
+    lastError = error;
+    return INVALID_FILE_SIZE;
+  }
+  if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<DWORD>(size >> 32);
+  lastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(size);
+}
+
+BOOL SetEndOfFile(HANDLE handle) {
+  FileObject* file = asFile(handle);
+  return report(file == nullptr ? ERROR_INVALID_HANDLE : kernel32::setEndOfFile(file->file));
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  const BOOL result = handle->close();
+  delete handle;
+  return result;
+}
+
+std::uint64_t filePosition64(HANDLE file) {
+  LONG high = 0;
+  const DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
+  return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+}
+
+std::uint64_t fileSize64(HANDLE file) {
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+void setWriteFaultHook(WriteFaultHook hook) {
+  std::lock_guard<std::mutex> lock(faultMutex);
+  writeFault = std::move(hook);
+}

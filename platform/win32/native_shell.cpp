@@ -1,0 +1,380 @@
+#include "platform/win32/native_ui.h"
+
+#include "platform/code_page_text.h"
+#include "platform/win32/common_dialogs.h"
+#include "platform/win32/dialog_template.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <map>
+#include <set>
+#include <string>
+
+namespace native {
+
+namespace {
+
+// Posted to the wake window: the program's messages are waiting.
+constexpr UINT WM_WAKE = WM_APP + 1;
+constexpr UINT_PTR PROGRAM_TIMER = 1;
+constexpr wchar_t WAKE_CLASS[] = L"VESKCONV wake";
+constexpr int BACKGROUND_COLOUR = COLOR_MENU;  // the program's class brush, COLOR_MENU + 1
+constexpr DWORD BUTTON_TYPE_MASK = 0xF;  // BS_TYPEMASK
+constexpr UINT MENU_MARK_MASK = MF_CHECKED;
+constexpr int NO_TIMER = -1;
+
+enum class ControlKind { Static, Button, Progress };
+
+struct RealControl {
+  ControlKind kind = ControlKind::Static;
+  bool showsMark = false;  // check boxes and radio buttons
+  bool known = false;      // the state below has been shown once
+  ControlState shown;
+};
+
+struct RealWindow {
+  HWND window = nullptr;
+  HMENU menu = nullptr;
+  std::map<int, RealControl> controls;
+};
+
+ControlKind kindOf(const std::string& className) {
+  if (::lstrcmpiA(className.c_str(), "BUTTON") == 0) return ControlKind::Button;
+  if (::lstrcmpiA(className.c_str(), PROGRESS_CLASSA) == 0) return ControlKind::Progress;
+  return ControlKind::Static;
+}
+
+bool showsMark(const ControlSpec& control) {
+  const DWORD type = control.style & BUTTON_TYPE_MASK;
+  return kindOf(control.className) == ControlKind::Button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON &&
+         type != BS_GROUPBOX;
+}
+
+HMENU buildMenu(const std::vector<MenuPopupSpec>& popups) {
+  if (popups.empty()) return nullptr;
+  HMENU bar = ::CreateMenu();
+  for (const MenuPopupSpec& popup : popups) {
+    HMENU items = ::CreatePopupMenu();
+    for (const MenuItemSpec& item : popup.items) {
+      if (item.separator) {
+        ::AppendMenuW(items, MF_SEPARATOR, 0, nullptr);
+      } else {
+        ::AppendMenuW(items, MF_STRING, item.id, codepage::toWide(item.text).c_str());
+      }
+    }
+    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(items), codepage::toWide(popup.text).c_str());
+  }
+  return bar;
+}
+
+}  // namespace
+
+struct ShellState {
+  explicit ShellState(NativeEvents& handler) : events(handler) {}
+
+  NativeEvents& events;
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  HWND wakeWindow = nullptr;
+  std::atomic<bool> wakePosted{false};
+  std::map<WindowKey, RealWindow> windows;
+  std::map<HWND, WindowKey> keys;
+  std::set<std::wstring> classes;
+
+  RealWindow* find(WindowKey key) {
+    const auto found = windows.find(key);
+    return found == windows.end() ? nullptr : &found->second;
+  }
+  const WindowKey* keyOf(HWND window) const {
+    const auto found = keys.find(window);
+    return found == keys.end() ? nullptr : &found->second;
+  }
+  HWND ownerOf(WindowKey key) {
+    RealWindow* real = find(key);
+    return real == nullptr ? nullptr : real->window;
+  }
+
+  // Inside a loop of Windows' own the program's messages are carried out
+  // from here, and its next timer gets one of ours.
+  void carryOutPending() {
+    const int dueInMs = events.carryOutPendingMessages();
+    if (dueInMs == NO_TIMER) {
+      ::KillTimer(wakeWindow, PROGRAM_TIMER);
+    } else {
+      ::SetTimer(wakeWindow, PROGRAM_TIMER, static_cast<UINT>(dueInMs > 0 ? dueInMs : USER_TIMER_MINIMUM), nullptr);
+    }
+  }
+
+  void reportPosition(HWND window, WindowKey key) {
+    // A minimised window keeps the position it had, for the settings.
+    if (::IsIconic(window)) return;
+    RECT outer{};
+    if (::GetWindowRect(window, &outer)) events.windowMoved(key, Rect{outer.left, outer.top, outer.right, outer.bottom});
+  }
+
+  bool registerClass(const std::wstring& name, int iconId);
+};
+
+namespace {
+
+// One shell per process: the window procedures find it here.
+ShellState* shellState = nullptr;
+
+LRESULT CALLBACK wakeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Only a loop of Windows' own dispatches these: the shell's wait takes them itself.
+  if (shellState != nullptr && (message == WM_WAKE || (message == WM_TIMER && wParam == PROGRAM_TIMER))) {
+    if (message == WM_WAKE) shellState->wakePosted.store(false);
+    shellState->carryOutPending();
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The real window's procedure: the user's actions go to the model, which
+// decides; nothing here changes a mark, a text or the window by itself.
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ShellState* shell = shellState;
+  const WindowKey* found = shell == nullptr ? nullptr : shell->keyOf(window);
+  if (found == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  const WindowKey key = *found;
+  switch (message) {
+    case WM_COMMAND:
+      if (lParam != 0) {
+        if (HIWORD(wParam) == BN_CLICKED) shell->events.controlClicked(key, LOWORD(wParam));
+        return 0;
+      }
+      if (HIWORD(wParam) == 0) {
+        shell->events.menuItemChosen(key, LOWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      shell->events.closeRequested(key);
+      return 0;
+    case WM_WINDOWPOSCHANGED: {
+      const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
+      shell->reportPosition(window, key);
+      return result;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      // Labels and boxes stand on the window's own background (the class
+      // brush), which is not always the button face colour.
+      HDC context = reinterpret_cast<HDC>(wParam);
+      ::SetBkColor(context, ::GetSysColor(BACKGROUND_COLOUR));
+      ::SetTextColor(context, ::GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(BACKGROUND_COLOUR));
+    }
+    case WM_ENTERMENULOOP:
+    case WM_ENTERSIZEMOVE:
+      // Windows' loop takes over: the program's messages are carried out from it.
+      shell->carryOutPending();
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool ShellState::registerClass(const std::wstring& name, int iconId) {
+  if (classes.count(name) != 0) return true;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = windowProcedure;
+  windowClass.cbWndExtra = DLGWINDOWEXTRA;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = iconId != 0 ? ::LoadIconW(instance, MAKEINTRESOURCEW(iconId)) : nullptr;
+  // The program sets the arrow once; a real window needs it from its class,
+  // or the pointer would keep whatever shape it had when it came in.
+  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<LONG_PTR>(BACKGROUND_COLOUR + 1));
+  windowClass.lpszClassName = name.c_str();
+  if (::RegisterClassExW(&windowClass) == 0) return false;
+  classes.insert(name);
+  return true;
+}
+
+NativeShell::NativeShell(NativeEvents& events) : state_(std::make_unique<ShellState>(events)) {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
+  ::InitCommonControlsEx(&controls);
+
+  WNDCLASSEXW wakeClass{};
+  wakeClass.cbSize = sizeof wakeClass;
+  wakeClass.lpfnWndProc = wakeProcedure;
+  wakeClass.hInstance = state_->instance;
+  wakeClass.lpszClassName = WAKE_CLASS;
+  ::RegisterClassExW(&wakeClass);
+  state_->wakeWindow =
+      ::CreateWindowExW(0, WAKE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, state_->instance, nullptr);
+  shellState = state_.get();
+}
+
+NativeShell::~NativeShell() {
+  for (auto& [key, real] : state_->windows) ::DestroyWindow(real.window);
+  ::DestroyWindow(state_->wakeWindow);
+  shellState = nullptr;
+}
+
+bool NativeShell::createWindow(WindowKey key, const WindowSpec& spec) {
+  const std::wstring className = codepage::toWide(spec.className);
+  if (!state_->registerClass(className, spec.iconId)) return false;
+  const std::vector<DWORD> layout = dialogTemplate(spec);
+  HWND window = ::CreateDialogIndirectParamW(state_->instance, reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()),
+                                             nullptr, nullptr, 0);
+  if (window == nullptr) return false;
+
+  RealWindow real;
+  real.window = window;
+  for (const ControlSpec& control : spec.controls) {
+    if (control.id < 0) continue;
+    RealControl& shown = real.controls[control.id];
+    shown.kind = kindOf(control.className);
+    shown.showsMark = native::showsMark(control);
+  }
+  real.menu = buildMenu(spec.menu);
+  state_->windows[key] = std::move(real);
+  state_->keys[window] = key;
+
+  // The template's client area in dialog units, with the menu above it.
+  RECT client{0, 0, spec.dialogUnits.right - spec.dialogUnits.left, spec.dialogUnits.bottom - spec.dialogUnits.top};
+  ::MapDialogRect(window, &client);
+  if (state_->windows[key].menu != nullptr) ::SetMenu(window, state_->windows[key].menu);
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
+  const auto extendedStyle = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE));
+  ::AdjustWindowRectEx(&client, style, state_->windows[key].menu != nullptr, extendedStyle);
+  ::SetWindowPos(window, nullptr, spec.left, spec.top, client.right - client.left, client.bottom - client.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  state_->reportPosition(window, key);
+  return true;
+}
+
+void NativeShell::destroyWindow(WindowKey key) {
+  RealWindow* real = state_->find(key);
+  if (real == nullptr) return;
+  HWND window = real->window;
+  state_->keys.erase(window);
+  state_->windows.erase(key);
+  ::DestroyWindow(window);
+}
+
+void NativeShell::setTitle(WindowKey key, const std::string& title) {
+  HWND window = state_->ownerOf(key);
+  if (window == nullptr) return;
+  const std::wstring wanted = codepage::toWide(title);
+  wchar_t current[256] = {};
+  ::GetWindowTextW(window, current, static_cast<int>(std::size(current)));
+  if (wanted != current) ::SetWindowTextW(window, wanted.c_str());
+}
+
+void NativeShell::moveWindow(WindowKey key, int left, int top) {
+  HWND window = state_->ownerOf(key);
+  if (window != nullptr) ::SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void NativeShell::setVisible(WindowKey key, bool visible) {
+  HWND window = state_->ownerOf(key);
+  if (window == nullptr || (::IsWindowVisible(window) != FALSE) == visible) return;
+  ::ShowWindow(window, visible ? SW_SHOWNORMAL : SW_HIDE);
+  if (visible) ::SetForegroundWindow(window);
+}
+
+void NativeShell::showControl(WindowKey key, int controlId, const ControlState& state) {
+  RealWindow* real = state_->find(key);
+  if (real == nullptr) return;
+  const auto found = real->controls.find(controlId);
+  HWND control = ::GetDlgItem(real->window, controlId);
+  if (found == real->controls.end() || control == nullptr) return;
+  RealControl& shown = found->second;
+  const bool first = !shown.known;
+  if (first || state.text != shown.shown.text) {
+    if (shown.kind != ControlKind::Progress) ::SetWindowTextW(control, codepage::toWide(state.text).c_str());
+  }
+  if (first || state.enabled != shown.shown.enabled) ::EnableWindow(control, state.enabled ? TRUE : FALSE);
+  if (shown.showsMark && (first || state.checked != shown.shown.checked)) {
+    ::SendMessageW(control, BM_SETCHECK, state.checked, 0);
+  }
+  if (shown.kind == ControlKind::Progress) {
+    if (first || state.progressMin != shown.shown.progressMin || state.progressMax != shown.shown.progressMax) {
+      ::SendMessageW(control, PBM_SETRANGE32, static_cast<WPARAM>(state.progressMin), state.progressMax);
+    }
+    if (first || state.progressPosition != shown.shown.progressPosition) {
+      ::SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(state.progressPosition), 0);
+    }
+  }
+  shown.shown = state;
+  shown.known = true;
+}
+
+void NativeShell::showMenuItem(WindowKey key, unsigned itemId, bool checked, bool grayed) {
+  RealWindow* real = state_->find(key);
+  if (real == nullptr || real->menu == nullptr) return;
+  const UINT wantedMark = checked ? MF_CHECKED : MF_UNCHECKED;
+  const UINT current = ::GetMenuState(real->menu, itemId, MF_BYCOMMAND);
+  if (current == static_cast<UINT>(-1)) return;
+  if ((current & MENU_MARK_MASK) != wantedMark) ::CheckMenuItem(real->menu, itemId, MF_BYCOMMAND | wantedMark);
+  if (((current & MF_GRAYED) != 0) != grayed) {
+    ::EnableMenuItem(real->menu, itemId, MF_BYCOMMAND | (grayed ? MF_GRAYED : MF_ENABLED));
+  }
+}
+
+void NativeShell::showSystemMenuItem(WindowKey key, unsigned command, bool grayed) {
+  HWND window = state_->ownerOf(key);
+  HMENU menu = window == nullptr ? nullptr : ::GetSystemMenu(window, FALSE);
+  if (menu != nullptr) ::EnableMenuItem(menu, command, MF_BYCOMMAND | (grayed ? MF_GRAYED : MF_ENABLED));
+}
+
+void NativeShell::wait(int timeoutMs) {
+  const auto pump = [this] {
+    bool any = false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      any = true;
+      if (message.hwnd == state_->wakeWindow) {
+        // Here the program's own loop is the one waiting: it carries them out.
+        if (message.message == WM_WAKE) state_->wakePosted.store(false);
+        if (message.message == WM_TIMER) ::KillTimer(state_->wakeWindow, PROGRAM_TIMER);
+        continue;
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    return any;
+  };
+  if (pump()) return;
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+  pump();
+}
+
+void NativeShell::wake() {
+  // One wake message at a time is enough: it is taken after every wake before it.
+  if (state_->wakePosted.exchange(true)) return;
+  if (!::PostMessageW(state_->wakeWindow, WM_WAKE, 0, 0)) state_->wakePosted.store(false);
+}
+
+int NativeShell::messageBox(WindowKey owner, const std::string& text, const std::string& caption, unsigned type) {
+  wake();  // the box's loop carries out what is already waiting, and arms the program's timer
+  return ::MessageBoxW(state_->ownerOf(owner), codepage::toWide(text).c_str(), codepage::toWide(caption).c_str(),
+                       type);
+}
+
+std::optional<std::string> NativeShell::askFileName(WindowKey owner, const FileNameRequest& request) {
+  wake();
+  return chooseFileName(state_->ownerOf(owner), request);
+}
+
+void NativeShell::beep(unsigned type) { ::MessageBeep(type); }
+
+std::uintptr_t NativeShell::realWindow(WindowKey key) const {
+  const auto found = state_->windows.find(key);
+  return found == state_->windows.end() ? 0 : reinterpret_cast<std::uintptr_t>(found->second.window);
+}
+
+}  // namespace native

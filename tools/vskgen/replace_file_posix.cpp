@@ -1,0 +1,5 @@
+#include "tools/vskgen/replace_file.h"
+
+#include <cstdio>
+
+bool replaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
