@@ -8,6 +8,9 @@
 #include <cstring>
 #include <system_error>
 
+// Doubles below 2^64 in magnitude (every position a survey holds) are rounded
+// with exact integer arithmetic, at less than half the cost of std::to_chars
+// with a precision, which takes the rest (and the integers of "%ld").
 namespace {
 
 __extension__ using Wide = unsigned __int128;
@@ -75,8 +78,9 @@ void writeDigitsBefore(char* end, std::uint64_t value, int count) {
   if (count == 1) end[-1] = static_cast<char>('0' + value % TEN);
 }
 
-// A finite value below 2^64 in magnitude, rounded to `decimals` places from
-// its exact binary value: integer part and decimals as integers.
+// The value rounded to `decimals` places from its exact binary value, as
+// integer part and decimals. False for NaNs, infinities and magnitudes of
+// 2^64 and more.
 struct Rounded {
   bool negative;
   std::uint64_t integer;
