@@ -42,6 +42,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -254,6 +255,22 @@ void printRow(const std::string& what, const std::string& seconds, const std::st
   std::fflush(stdout);
 }
 
+// Other work on the machine slows the conversion (CPU) more than cp (disk):
+// a ratio measured under load is worse than the program's own.
+void printLoad(const char* when) {
+  double minute = 0.0;
+  double five = 0.0;
+  double fifteen = 0.0;
+  std::FILE* load = std::fopen("/proc/loadavg", "r");
+  if (load == nullptr) return;
+  const bool read = std::fscanf(load, "%lf %lf %lf", &minute, &five, &fifteen) == 3;
+  std::fclose(load);
+  if (!read) return;
+  const unsigned cores = std::thread::hardware_concurrency();
+  std::printf("%s: load average %.2f %.2f %.2f on %u cores%s\n", when, minute, five, fifteen, cores,
+              minute > cores ? " (busy: the ratios include the wait for a core)" : "");
+}
+
 class Bench {
  public:
   Bench(Settings settings, const ChannelSet& set, bench::ChildRunner& runner)
@@ -294,6 +311,7 @@ class Bench {
     std::printf("veskconv-batch %s, channel set %s, %d rounds (A B, B A, ...) per comparison; "
                 "ratios: median [lowest-highest] of the ratios within each round\n",
                 settings_.batch.c_str(), set_.name, settings_.rounds);
+    printLoad("at the start");
     if (settings_.rounds < FEWEST_TRUSTED_ROUNDS) {
       std::printf("(fewer than %d rounds: a quick check, not a measurement)\n", FEWEST_TRUSTED_ROUNDS);
     }
@@ -303,6 +321,7 @@ class Bench {
     if (wants("files")) runSmallFiles();
     if (wants("jobs")) runJobs();
     if (wants("rss")) printPeakMemory();
+    printLoad("\nat the end");
     std::printf("\nGoals\n");
     for (const std::string& line : goals_) std::printf("  %s\n", line.c_str());
     fs::remove_all(outputs_);
