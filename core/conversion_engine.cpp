@@ -2,6 +2,7 @@
 
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
+#include "core/number_text.h"
 #include "core/reel_header.h"
 #include "core/selection_search.h"
 #include "core/sonar_records.h"
@@ -15,14 +16,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
+#include <iterator>
+#include <string_view>
 
 namespace {
 
 constexpr UINT SIMPLE_BEEP = 0xFFFFFFFFu;
 constexpr std::uint64_t FULL_PERCENT = 100;
 constexpr const char* NO_DATA_TEXT = "No Data";
-constexpr int PROCESSING_TEXT_BYTES = 64;
 
 // Data that belongs to one run, not to the context.
 struct Run {
@@ -34,23 +35,32 @@ struct Run {
 
 struct PositionText {
   int controlId;
-  const char* format;
+  std::string_view prefix;
+  FixedFormat format;
   double (*value)(const PingHeader*);
 };
 
+constexpr FixedFormat METRES_FORMAT = {10, 2};     // "%010.2f"
+constexpr FixedFormat LATITUDE_FORMAT = {10, 6};   // "%010.6f"
+constexpr FixedFormat LONGITUDE_FORMAT = {9, 6};   // "%09.6f"
+constexpr std::size_t LONGEST_PREFIX = 4;          // "Lat=", "Lon="
+// Any double fits whole: a text cut short would show another number.
+constexpr std::size_t PROCESSING_TEXT_BYTES = LONGEST_PREFIX + FIXED_TEXT_BYTES + 1;
+
 // In the order the texts are sent, after the ping number.
 constexpr PositionText METRES_TEXTS[] = {
-    {IDC_SHIP_POSITION_1, "E=%010.2f", pingShipX},
-    {IDC_SHIP_POSITION_2, "N=%010.2f", pingShipY},
-    {IDC_SENSOR_POSITION_1, "E=%010.2f", pingSensorX},
-    {IDC_SENSOR_POSITION_2, "N=%010.2f", pingSensorY},
+    {IDC_SHIP_POSITION_1, "E=", METRES_FORMAT, pingShipX},
+    {IDC_SHIP_POSITION_2, "N=", METRES_FORMAT, pingShipY},
+    {IDC_SENSOR_POSITION_1, "E=", METRES_FORMAT, pingSensorX},
+    {IDC_SENSOR_POSITION_2, "N=", METRES_FORMAT, pingSensorY},
 };
 constexpr PositionText DEGREES_TEXTS[] = {
-    {IDC_SHIP_POSITION_1, "Lat=%010.6f", pingShipY},
-    {IDC_SHIP_POSITION_2, "Lon=%09.6f", pingShipX},
-    {IDC_SENSOR_POSITION_1, "Lat=%010.6f", pingSensorY},
-    {IDC_SENSOR_POSITION_2, "Lon=%09.6f", pingSensorX},
+    {IDC_SHIP_POSITION_1, "Lat=", LATITUDE_FORMAT, pingShipY},
+    {IDC_SHIP_POSITION_2, "Lon=", LONGITUDE_FORMAT, pingShipX},
+    {IDC_SENSOR_POSITION_1, "Lat=", LATITUDE_FORMAT, pingSensorY},
+    {IDC_SENSOR_POSITION_2, "Lon=", LONGITUDE_FORMAT, pingSensorX},
 };
+static_assert(LONG_TEXT_BYTES < PROCESSING_TEXT_BYTES);
 
 void updateProgress(ConverterContext* context) {
   const std::uint64_t position = filePosition64(context->sonarFile);
@@ -66,11 +76,13 @@ void updateProgress(ConverterContext* context) {
 void showProcessingInformation(ConverterContext* context) {
   const PingHeader* ping = context->currentPing;
   char text[PROCESSING_TEXT_BYTES];
-  std::snprintf(text, sizeof text, "%ld", static_cast<long>(context->pingCount));
+  char* const textEnd = std::end(text) - 1;  // room for the terminating zero
+  *writeLong(text, textEnd, static_cast<long>(context->pingCount)) = '\0';
   SetDlgItemTextA(context->window, IDC_PING_NUMBER, text);
   const bool metres = navigationUnits(context->fileHeader) == 0;
   for (const PositionText& shown : metres ? METRES_TEXTS : DEGREES_TEXTS) {
-    std::snprintf(text, sizeof text, shown.format, shown.value(ping));
+    char* const number = std::copy(shown.prefix.begin(), shown.prefix.end(), text);
+    *writeFixed(number, textEnd, shown.value(ping), shown.format) = '\0';
     SetDlgItemTextA(context->window, shown.controlId, text);
   }
 }
