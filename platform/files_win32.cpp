@@ -4,6 +4,7 @@
 #include "platform/kernel32_files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -15,9 +16,26 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 
 std::mutex faultMutex;
 WriteFaultHook writeFault;
+ReadHook readHook;
+std::atomic<bool> hooksSet{false};  // keeps the lock out of every call when no test hook is set
 
+void callReadHook(HANDLE handle) {
+  if (!hooksSet.load(std::memory_order_acquire)) return;
+  ReadHook hook;
+  {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    hook = readHook;
+  }
+  if (hook) hook(handle);
+}
+
+// The position lives here, not in the kernel: asking for it (progress after
+// every record) and setting it cost no call into kernel32; reads and writes
+// name their offset.
 struct FileObject final : PlatformObject {
+  FileObject() : PlatformObject(ObjectKind::File) {}
   kernel32::FileHandle file = nullptr;
+  std::uint64_t position = 0;
   BOOL close() override {
     const std::uint32_t error = kernel32::closeFile(file);
     file = nullptr;
@@ -26,8 +44,8 @@ struct FileObject final : PlatformObject {
 };
 
 FileObject* asFile(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
-  return dynamic_cast<FileObject*>(handle);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || handle->kind != ObjectKind::File) return nullptr;
+  return static_cast<FileObject*>(handle);
 }
 
 BOOL report(std::uint32_t error) {
@@ -42,7 +60,7 @@ void SetLastError(DWORD error) { lastError = error; }
 
 // Share mode, disposition and sharing violations are kernel32's own: a
 // second opener of a file held with share mode 0 fails, in this process or
-// any other, and CREATE_ALWAYS fails so before it truncates anything.
+// any other, and CREATE_ALWAYS fails so before it empties anything.
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* /*securityAttributes*/,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE /*templateFile*/) {
   if (fileName == nullptr || fileName[0] == '\0') {
@@ -69,10 +87,19 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead,
   if (bytesRead != nullptr) *bytesRead = 0;
   FileObject* file = asFile(handle);
   if (file == nullptr) return report(ERROR_INVALID_HANDLE);
-  std::uint32_t done = 0;
-  const std::uint32_t error = kernel32::readFile(file->file, buffer, bytesToRead, &done);
+  callReadHook(handle);
+  auto* out = static_cast<unsigned char*>(buffer);
+  DWORD done = 0;
+  std::uint32_t error = 0;
+  while (done < bytesToRead) {
+    std::uint32_t got = 0;
+    error = kernel32::readFileAt(file->file, file->position + done, out + done, bytesToRead - done, &got);
+    done += got;
+    if (error != 0 || got == 0) break;  // no bytes and no error: the end of the file
+  }
+  file->position += done;
   if (bytesRead != nullptr) *bytesRead = done;
-  return report(error);
+  return report(error == 0 ? ERROR_SUCCESS : ERROR_READ_FAULT);
 }
 
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD bytesWritten, void* /*overlapped*/) {
@@ -80,12 +107,17 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
   FileObject* file = asFile(handle);
   if (file == nullptr) return report(ERROR_INVALID_HANDLE);
   DWORD allowed = bytesToWrite;
-  {
-    std::lock_guard<std::mutex> lock(faultMutex);
-    if (writeFault) allowed = std::min(bytesToWrite, writeFault(handle, bytesToWrite));
+  if (hooksSet.load(std::memory_order_acquire)) {
+    WriteFaultHook hook;
+    {
+      std::lock_guard<std::mutex> lock(faultMutex);
+      hook = writeFault;
+    }
+    if (hook) allowed = std::min(bytesToWrite, hook(handle, bytesToWrite));
   }
   std::uint32_t done = 0;
-  const std::uint32_t error = kernel32::writeFile(file->file, buffer, allowed, &done);
+  const std::uint32_t error = kernel32::writeFileAt(file->file, file->position, buffer, allowed, &done);
+  file->position += done;
   if (bytesWritten != nullptr) *bytesWritten = done;
   if (error != 0) return report(error);
   return report(done < bytesToWrite ? ERROR_DISK_FULL : ERROR_SUCCESS);
@@ -97,24 +129,26 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD mov
     lastError = ERROR_INVALID_HANDLE;
     return INVALID_SET_FILE_POINTER;
   }
-  if (moveMethod != FILE_BEGIN && moveMethod != FILE_CURRENT) {
-    lastError = ERROR_INVALID_PARAMETER;
-    return INVALID_SET_FILE_POINTER;
-  }
   std::int64_t offset = distance;  // without a high part the distance is a signed 32-bit value
   if (distanceHigh != nullptr) {
     offset = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
                                        static_cast<DWORD>(distance));
   }
-  std::uint64_t position = 0;
-  const std::uint32_t error = kernel32::moveFilePointer(file->file, offset, moveMethod, &position);
-  if (error != 0) {
-    lastError = error;
+  std::int64_t base = 0;
+  if (moveMethod == FILE_CURRENT) {
+    base = static_cast<std::int64_t>(file->position);
+  } else if (moveMethod != FILE_BEGIN) {
+    lastError = ERROR_INVALID_PARAMETER;
     return INVALID_SET_FILE_POINTER;
   }
-  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(position >> 32);
+  if (offset < 0 && base < -offset) {
+    lastError = ERROR_NEGATIVE_SEEK;
+    return INVALID_SET_FILE_POINTER;
+  }
+  file->position = static_cast<std::uint64_t>(base + offset);
+  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(file->position >> 32);
   lastError = ERROR_SUCCESS;
-  return static_cast<DWORD>(position);
+  return static_cast<DWORD>(file->position);
 }
 
 DWORD GetFileSize(HANDLE handle, LPDWORD fileSizeHigh) {
@@ -132,7 +166,7 @@ DWORD GetFileSize(HANDLE handle, LPDWORD fileSizeHigh) {
 
 BOOL SetEndOfFile(HANDLE handle) {
   FileObject* file = asFile(handle);
-  return report(file == nullptr ? ERROR_INVALID_HANDLE : kernel32::setEndOfFile(file->file));
+  return report(file == nullptr ? ERROR_INVALID_HANDLE : kernel32::setFileEnd(file->file, file->position));
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -162,4 +196,11 @@ std::uint64_t fileSize64(HANDLE file) {
 void setWriteFaultHook(WriteFaultHook hook) {
   std::lock_guard<std::mutex> lock(faultMutex);
   writeFault = std::move(hook);
+  hooksSet.store(writeFault || readHook, std::memory_order_release);
+}
+
+void setReadHook(ReadHook hook) {
+  std::lock_guard<std::mutex> lock(faultMutex);
+  readHook = std::move(hook);
+  hooksSet.store(writeFault || readHook, std::memory_order_release);
 }

@@ -18,16 +18,26 @@ struct OpenedFile {
 };
 
 // CreateFileA: the name's bytes are in the active code page. Only files on a
-// disk are kept: a device, pipe or console is closed again and refused with
-// ERROR_ACCESS_DENIED.
+// disk open, and opening never waits: a name of a device (namesDevice) is
+// refused with ERROR_BAD_FILE_TYPE before anything opens it, any other handle
+// that is not a disk file's is closed again and refused so. CREATE_ALWAYS
+// empties only a file that holds something, after the share check.
 OpenedFile openFile(const char* name, std::uint32_t access, std::uint32_t shareMode, std::uint32_t disposition,
                     std::uint32_t attributes);
-std::uint32_t readFile(FileHandle file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
-std::uint32_t writeFile(FileHandle file, const void* buffer, std::uint32_t bytes, std::uint32_t* done);
-// SetFilePointerEx; *position receives the new position.
-std::uint32_t moveFilePointer(FileHandle file, std::int64_t distance, std::uint32_t method, std::uint64_t* position);
+// ReadFile / WriteFile at an offset: the caller keeps the position. A read at
+// or past the end of the file succeeds with fewer bytes, as a plain one does.
+std::uint32_t readFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::uint32_t bytes, std::uint32_t* done);
+std::uint32_t writeFileAt(FileHandle file, std::uint64_t offset, const void* buffer, std::uint32_t bytes,
+                          std::uint32_t* done);
 std::uint32_t fileSize(FileHandle file, std::uint64_t* size);
-std::uint32_t setEndOfFile(FileHandle file);
+// The file ends at size (SetEndOfFile there).
+std::uint32_t setFileEnd(FileHandle file, std::uint64_t size);
 std::uint32_t closeFile(FileHandle file);
+
+// True when the name, made whole as Windows makes it (GetFullPathNameA), is
+// a device and not a file: a reserved DOS name (NUL, CON, COM1, LPT1, ...)
+// turned into \\.\NUL, anything directly in the device namespace (\\.\C:, a
+// physical drive), or a named pipe or mailslot.
+bool namesDevice(const char* name);
 
 }  // namespace kernel32

@@ -1,25 +1,16 @@
 // Pictures of SEG-Y files the program wrote: surveys with known sample
 // patterns written by the project's writer, converted by the whole program
 // on the headless front end (the window fixture), and PNG files decoded
-// again by libpng's reader.
+// again (decode_png.h).
 #pragma once
 
+#include "decode_png.h"
 #include "program_test.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-struct DecodedPicture {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::vector<std::uint8_t> grey;  // row by row from the top
-  std::uint8_t at(std::uint32_t column, std::uint32_t row) const { return grey[std::size_t{row} * width + column]; }
-};
-
-// Decodes a PNG file as 8-bit grey; false when libpng cannot read it.
-bool decodePng(const std::string& file, DecodedPicture* picture);
 
 // The stored value of sample i of table position `position` in ping `ping`.
 using SamplePattern = std::function<std::uint16_t(int ping, int position, std::uint32_t i)>;

@@ -96,18 +96,29 @@ TEST_F(PingCount, ASurveyThatGrewWhileCountedConvertsWhatWasCounted) {
   const std::vector<std::uint8_t> extra = vsk::encodePing(survey_files::pingOf(spec, 400));
   // Records appended once the scan has begun: the count includes them, and
   // the conversion checks the survey against the size the count reached.
-  bool appended = false;
+  // Windows keeps every other writer out of the open survey, so there it
+  // cannot grow at all.
+  bool tried = false;
+  bool grew = false;
   ui.setChangeObserver([&](HWND, int controlId) {
-    if (controlId == IDC_SONAR_PING_COUNT && !appended && text(IDC_SONAR_PING_COUNT) == PING_COUNT_WAIT) {
+    if (controlId == IDC_SONAR_PING_COUNT && !tried && text(IDC_SONAR_PING_COUNT) == PING_COUNT_WAIT) {
       std::ofstream out(file, std::ios::binary | std::ios::app);
       for (int i = 0; i < 5; ++i) out.write(reinterpret_cast<const char*>(extra.data()), static_cast<std::streamsize>(extra.size()));
-      appended = true;
+      out.close();
+      tried = true;
+      grew = !out.fail();
     }
   });
   chooseSonarFile(file);
   ui.setChangeObserver(nullptr);
-  ASSERT_TRUE(appended);
-  EXPECT_EQ(text(IDC_SONAR_PING_COUNT), " 405 (sonar/subbottom) ");
+  ASSERT_TRUE(tried);
+#ifdef _WIN32
+  EXPECT_FALSE(grew);
+#else
+  EXPECT_TRUE(grew);
+#endif
+  const unsigned pings = grew ? 405 : 400;
+  EXPECT_EQ(text(IDC_SONAR_PING_COUNT), std::string(grew ? " 405" : " 400") + " (sonar/subbottom) ");
   EXPECT_EQ(context().sonarFileSize, fileSize(file));
 
   chooseSegyFile(path("growing.SEG"));
@@ -115,7 +126,7 @@ TEST_F(PingCount, ASurveyThatGrewWhileCountedConvertsWhatWasCounted) {
   ui.clearRecords();
   click(IDC_PROCESS);
   EXPECT_TRUE(boxes().empty()) << (boxes().empty() ? "" : boxes()[0].text);
-  EXPECT_EQ(context().tracesWritten, 2u * 405u);
+  EXPECT_EQ(context().tracesWritten, 2u * pings);
 }
 
 }  // namespace

@@ -5,13 +5,19 @@
 # output names what was left out and why.
 set(vesk_linux_only_batch_tests
   "installs veskconv-batch with cmake, runs it in a pseudo-terminal (pty.h) and reads its SEG-Y files with segyio on the Linux host; batch_matches_linux compares the Windows program with the Linux one byte for byte instead")
+set(vesk_linux_only_preview_batch_tests
+  "installs veskconv-batch with cmake and runs it in a pseudo-terminal (pty.h), as batch_tests do; batch_matches_linux runs veskconv-batch.exe --preview and compares its pictures with the Linux build's, pixel for pixel")
 set(vesk_linux_only_core_engine_tests "limits the address space with setrlimit (sys/resource.h)")
 set(vesk_linux_only_files_test
   "forks a second process (fork, waitpid) against the POSIX file services; windows_tests checks kernel32's sharing instead")
 set(vesk_linux_only_hardening_tests
   "mounts full and read-only tmpfs file systems in a Linux mount namespace, reads free space with statvfs and the heap with mallinfo2")
+set(vesk_linux_only_fuzz_segy_preview_replay
+  "decodes its pictures with libpng, which Debian does not build for Windows; preview_tests decode the Windows pictures with WIC and batch_matches_linux compares them with the Linux ones")
 set(vesk_linux_only_fuzz_whole_program_replay "points XDG_CONFIG_HOME at its scratch folder with setenv")
 set(vesk_linux_only_source_file_dialog_test.cpp "makes its folders with mkdtemp and checks the dialogs' rules on POSIX paths")
+set(vesk_linux_only_source_special_files_test.cpp
+  "makes FIFOs with mkfifo and opens /dev/null; windows_tests opens NUL, CON, COM1 and a named pipe instead")
 set(vesk_linux_only_platform_settings_tests
   "checks the settings file's Linux places (XDG_CONFIG_HOME, HOME), a file-size limit (setrlimit) and _splitpath's Linux rules; windows_tests checks %APPDATA% and the runtime's _splitpath instead")
 set(vesk_linux_only_vsk_reader_test "reads free disk space with statvfs (sys/statvfs.h)")

@@ -70,6 +70,8 @@ void watchForInterruption() {
   for (const int signal : STOP_SIGNALS) ::sigaction(signal, &action, nullptr);
 }
 
+void interruptNow(int signal) { endOnSignal(signal); }
+
 void addTemporary(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(watch().mutex);
   watch().temporaries.push_back(path);

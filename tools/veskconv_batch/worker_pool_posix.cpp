@@ -241,7 +241,7 @@ int runWorker(const BatchOptions& options) {
   watchForInterruption();
   disableProfileFiles();
   worker_protocol::ReportSender sender([](const std::string& bytes) {
-    if (!writeAll(STDOUT_FILENO, bytes)) ::kill(::getpid(), SIGTERM);
+    if (!writeAll(STDOUT_FILENO, bytes)) interruptNow(SIGTERM);
   });
   JobRunner runner(options, sender);
   std::string received;
