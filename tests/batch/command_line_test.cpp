@@ -28,6 +28,8 @@ TEST_F(BatchCommandLine, UsageErrorsConvertNothingAndShowTheUsage) {
       {{"-c", "ch1", "--byte-order", "middle", "line.vsk"}, "--byte-order takes little or big"},
       {{"-c", "ch1", "--positions=boat", "line.vsk"}, "--positions takes ship or sensor"},
       {{"-c", "ch1", "--verbose", "line.vsk"}, "unknown option '--verbose'"},
+      {{"-cpair5", "line.vsk"}, "unknown channel set 'pair5'"},
+      {{"-c", "ch1", "-j0", "line.vsk"}, "--jobs takes a number from 1 to 256"},
       {{"-c", "ch1", "-o", "one.SEG", "line.vsk", "other.vsk"},
        "--output must be an existing folder when several inputs are given"},
   };
@@ -40,6 +42,19 @@ TEST_F(BatchCommandLine, UsageErrorsConvertNothingAndShowTheUsage) {
   }
   EXPECT_FALSE(exists(path("line.SEG")));
   EXPECT_FALSE(exists(path("one.SEG")));
+}
+
+TEST_F(BatchCommandLine, ShortOptionsTakeTheirValueJoinedAsWell) {
+  writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(32), 3);
+  const BatchRun joined = runBatch({"-cpair1", "-j1", "-ojoined.SEG", "line.vsk"});
+  EXPECT_EQ(joined.exitCode, 0) << joined.err;
+  const BatchRun apart = runBatch({"-c", "pair1", "-j", "1", "-o", "apart.SEG", "line.vsk"});
+  EXPECT_EQ(apart.exitCode, 0) << apart.err;
+  // The text header names the file; everything after it is the same.
+  constexpr std::size_t TEXT_HEADER_BYTES = 3200;
+  const std::string joinedBytes = fileBytes(path("joined.SEG"));
+  ASSERT_GT(joinedBytes.size(), TEXT_HEADER_BYTES);
+  EXPECT_EQ(joinedBytes.substr(TEXT_HEADER_BYTES), fileBytes(path("apart.SEG")).substr(TEXT_HEADER_BYTES));
 }
 
 TEST_F(BatchCommandLine, InfoPrintsTheWindowsCountAndChannelsAndConvertsNothing) {

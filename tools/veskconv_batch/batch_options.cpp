@@ -5,6 +5,7 @@
 #include "tools/veskconv_batch/output_names.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -72,6 +73,11 @@ OptionValue valueOf(const char* longName, const char* shortName, int argc, const
   const std::string argument = argv[*at];
   const std::string withEquals = std::string(longName) + "=";
   if (argument.compare(0, withEquals.size(), withEquals) == 0) return {true, argument.substr(withEquals.size())};
+  // "-j2", "-cpair1": the value joined to a short option, as getopt takes it.
+  if (shortName != nullptr && argument.size() > std::strlen(shortName) &&
+      argument.compare(0, std::strlen(shortName), shortName) == 0) {
+    return {true, argument.substr(std::strlen(shortName))};
+  }
   if (argument != longName && (shortName == nullptr || argument != shortName)) return {};
   if (*at + 1 >= argc) return {true, std::nullopt};
   ++*at;
