@@ -124,6 +124,10 @@ bool roundExactly(double value, int decimals, Rounded* rounded) {
 // Anything roundExactly does not take: the standard library's exact
 // conversion, then the padding printf gives.
 char* writeFixedInGeneral(char* first, char* last, double value, FixedFormat format) {
+#ifdef _WIN32
+  // The Windows build's C runtime writes a NaN without its sign.
+  if (std::isnan(value)) value = std::fabs(value);
+#endif
   const auto [end, error] = std::to_chars(first, last, value, std::chars_format::fixed, format.decimals);
   if (error != std::errc{}) return nullptr;
   const std::ptrdiff_t length = end - first;

@@ -11,9 +11,10 @@
 
 // "%0<width>.<decimals>f": fixed notation, rounded to the nearest (a tie to
 // the even digit, as glibc does) from the double's exact value, then zeros
-// after the sign up to width characters. Infinities and NaNs ("inf", "-nan")
-// are padded with blanks in front instead, as printf ignores the zero flag
-// for them. Needs 0 <= decimals <= MAX_FIXED_DECIMALS and width >= 0.
+// after the sign up to width characters. Infinities and NaNs ("inf", "-nan";
+// a NaN without its sign on Windows, as that runtime writes it) are padded
+// with blanks in front instead, as printf ignores the zero flag for them.
+// Needs 0 <= decimals <= MAX_FIXED_DECIMALS and width >= 0.
 struct FixedFormat {
   int width;
   int decimals;
