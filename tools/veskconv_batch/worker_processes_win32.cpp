@@ -98,8 +98,9 @@ bool startWorker(const std::vector<std::string>& arguments, WorkerProcess* worke
   startup.hStdOutput = outWrite;
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
-  // A group of its own, so that a stop can be sent to it alone; Ctrl-C at the
-  // console still reaches it, as it reaches every process on the console.
+  // A group of its own, so that a stop (Ctrl-Break) can be sent to it alone.
+  // Such a group ignores Ctrl-C: the console's Ctrl-C reaches the batch,
+  // which passes it on as that stop.
   const BOOL started = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
                                         nullptr, nullptr, &startup, &process);
   ::CloseHandle(inRead);
