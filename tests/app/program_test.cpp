@@ -82,12 +82,12 @@ bool ProgramTest::pumpUntilHeld(const WorkerGate& gate) {
   return true;
 }
 
-WorkerGate::WorkerGate(DWORD threadId, At at) : threadId_(threadId), at_(at) {
+WorkerGate::WorkerGate(DWORD threadId, At at) : at_(at), state_(std::make_shared<State>(threadId)) {
   if (at_ == At::Read) {
-    setReadHook([this](HANDLE) { holdHere(); });
+    setReadHook([state = state_](HANDLE) { state->holdHere(); });
   } else {
-    setWriteFaultHook([this](HANDLE, DWORD bytes) {
-      holdHere();
+    setWriteFaultHook([state = state_](HANDLE, DWORD bytes) {
+      state->holdHere();
       return bytes;
     });
   }
@@ -103,21 +103,21 @@ WorkerGate::~WorkerGate() {
 }
 
 bool WorkerGate::held() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return held_;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->held;
 }
 
 void WorkerGate::open() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  open_ = true;
-  changed_.notify_all();
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->open = true;
+  state_->changed.notify_all();
 }
 
-void WorkerGate::holdHere() {
-  if (GetCurrentThreadId() != threadId_) return;
-  std::unique_lock<std::mutex> lock(mutex_);
-  held_ = true;
-  changed_.wait(lock, [this] { return open_; });
+void WorkerGate::State::holdHere() {
+  if (GetCurrentThreadId() != threadId) return;
+  std::unique_lock<std::mutex> lock(mutex);
+  held = true;
+  changed.wait(lock, [this] { return open; });
 }
 
 std::string ProgramTest::path(const std::string& name) const { return (folder / name).string(); }

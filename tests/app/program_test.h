@@ -10,8 +10,9 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,19 @@ class WorkerGate {
   void open();
 
  private:
-  void holdHere();
-  const DWORD threadId_;
+  // Shared with the hook: a worker that took the hook just before it was
+  // taken away may still call it after the gate is gone.
+  struct State {
+    explicit State(DWORD thread) : threadId(thread) {}
+    void holdHere();
+    const DWORD threadId;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;
+    bool open = false;
+  };
   const At at_;
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  bool held_ = false;
-  bool open_ = false;
+  std::shared_ptr<State> state_;
 };
 
 class ProgramTest : public ::testing::Test {
