@@ -39,6 +39,12 @@ void SetLastError(DWORD error);
 std::uint64_t filePosition64(HANDLE file);
 std::uint64_t fileSize64(HANDLE file);
 
+// For a program that syncs every file it writes before it is done with it
+// (veskconv-batch): written bytes are handed to the disk as a file grows, a
+// few MiB behind the writer, so the final sync waits only for the last of
+// them. Off by default: the window leaves that to the system.
+void setWriteBehind(bool on);
+
 // Test seam: when set, every WriteFile first asks the hook how many of the
 // requested bytes may be written (returning fewer makes a short write that
 // fails with ERROR_DISK_FULL). Reset with an empty function.

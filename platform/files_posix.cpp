@@ -39,12 +39,30 @@ struct FileObject final : PlatformObject {
   FileObject() : PlatformObject(ObjectKind::File) {}
   int fd = -1;
   std::uint64_t position = 0;
+  std::uint64_t handedToDisk = 0;  // write-behind: bytes before this are on their way
   BOOL close() override {
     const int result = ::close(fd);  // closing also drops the share lock
     fd = -1;
     return result == 0 ? TRUE : FALSE;
   }
 };
+
+std::atomic<bool> writeBehind{false};
+// Large enough that the calls do not count, small enough that the disk is
+// kept busy while the writer goes on.
+constexpr std::uint64_t WRITE_BEHIND_STEP = std::uint64_t{8} << 20;
+
+// Starts the disk writes of what was written since the last step; it does
+// not wait for them.
+void handToDisk(FileObject& file) {
+  if (file.position < file.handedToDisk + WRITE_BEHIND_STEP) {
+    if (file.position < file.handedToDisk) file.handedToDisk = 0;  // rewritten from an earlier place
+    return;
+  }
+  ::sync_file_range(file.fd, static_cast<off_t>(file.handedToDisk),
+                    static_cast<off_t>(file.position - file.handedToDisk), SYNC_FILE_RANGE_WRITE);
+  file.handedToDisk = file.position;
+}
 
 DWORD errorFromErrno(int err) {
   switch (err) {
@@ -207,6 +225,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
     done += static_cast<DWORD>(n);
   }
   file->position += done;
+  if (writeBehind.load(std::memory_order_relaxed)) handToDisk(*file);
   if (bytesWritten != nullptr) *bytesWritten = done;
   if (done < bytesToWrite) {
     lastError = ERROR_DISK_FULL;
@@ -307,3 +326,5 @@ void setReadHook(ReadHook hook) {
   readHook = std::move(hook);
   hooksSet.store(writeFault || readHook, std::memory_order_release);
 }
+
+void setWriteBehind(bool on) { writeBehind.store(on, std::memory_order_relaxed); }

@@ -204,3 +204,6 @@ void setReadHook(ReadHook hook) {
   readHook = std::move(hook);
   hooksSet.store(writeFault || readHook, std::memory_order_release);
 }
+
+// Windows' lazy writer already writes a file's changes within seconds.
+void setWriteBehind(bool /*on*/) {}

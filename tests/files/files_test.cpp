@@ -9,12 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -250,6 +252,31 @@ TEST_F(FileServices, InjectedShortWriteFailsAsDiskFull) {
   EXPECT_TRUE(WriteFile(h, "9", 1, &done, nullptr));
   CloseHandle(h);
   EXPECT_EQ(sizeOf(out), 5u);
+}
+
+TEST_F(FileServices, WritingBehindChangesNoByteAlsoWhenAFileIsRewritten) {
+  const std::string out = path("behind.SEG");
+  HANDLE h = createWrite(out);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  setWriteBehind(true);
+  // Pieces past several write-behind steps, then the start written again.
+  std::vector<char> piece(1 << 20);
+  DWORD done = 0;
+  for (int i = 0; i < 20; ++i) {
+    std::fill(piece.begin(), piece.end(), static_cast<char>('a' + i));
+    ASSERT_TRUE(WriteFile(h, piece.data(), static_cast<DWORD>(piece.size()), &done, nullptr));
+  }
+  ASSERT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), 0u);
+  std::fill(piece.begin(), piece.end(), 'Z');
+  ASSERT_TRUE(WriteFile(h, piece.data(), static_cast<DWORD>(piece.size()), &done, nullptr));
+  setWriteBehind(false);
+  EXPECT_TRUE(CloseHandle(h));
+  std::ifstream in(out, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(bytes.size(), 20u << 20);
+  EXPECT_EQ(bytes.find_first_not_of('Z'), std::size_t{1} << 20);
+  EXPECT_EQ(bytes[(19u << 20) + 5], 'a' + 19);
+  EXPECT_EQ(bytes.find_first_not_of('j', 9u << 20), std::size_t{10} << 20);
 }
 
 TEST_F(FileServices, BogusHandlesFailCleanly) {

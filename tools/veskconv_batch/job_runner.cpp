@@ -2,6 +2,7 @@
 
 #include "app/file_selection.h"
 #include "app/ui_texts.h"
+#include "platform/files.h"
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
 #include "tools/veskconv_batch/window_session.h"
@@ -31,7 +32,11 @@ std::string offeredSets(const WindowSession& session) {
 }  // namespace
 
 JobRunner::JobRunner(const BatchOptions& options, BatchSink& sink)
-    : options_(options), sink_(sink), publisher_(sink) {}
+    : options_(options), sink_(sink), publisher_(sink) {
+  // Every output is synced before it is put in place: its bytes go to the
+  // disk while it is written, not all at that sync.
+  setWriteBehind(true);
+}
 
 void JobRunner::convert(int index, const Job& job) {
   JobReport& report = sink_.job(index);
