@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """veskconv-batch.exe under Wine against the Linux build: surveys made by the
 writer (vskgen), every channel set, both byte orders, the same inputs and
-output names; every SEG-Y file must be the same bytes. vskgen.exe must make
+output names, with --preview; every SEG-Y file must be the same bytes and
+every picture the same pixels (the PNG encoders differ). vskgen.exe must make
 surveys of the same records as the Linux vskgen (a few sample values may
 differ: the two C runtimes round sin and exp differently in the last bit).
 
@@ -12,6 +13,8 @@ import os
 import shutil
 import subprocess
 import sys
+
+from PIL import Image
 
 WINE = os.environ.get("VESK_WINE", "wine")
 
@@ -35,6 +38,11 @@ BYTE_ORDERS = ("little", "big")
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def pixels(png):
+    with Image.open(png) as picture:
+        return picture.mode, picture.size, bytes(picture.getdata())
 
 
 def run(command, what):
@@ -79,15 +87,20 @@ def main():
                 folder = os.path.join(work, system, label)
                 os.makedirs(folder)
                 outputs[system] = os.path.join(folder, name + ".SEG")
-            common = options + ["--byte-order", order]
+            common = options + ["--byte-order", order, "--preview"]
             run([linux_batch] + common + ["-o", outputs["linux"], survey], "veskconv-batch")
             run([WINE, windows_batch] + common + ["-o", windows_path(outputs["windows"]), windows_path(survey)],
                 "veskconv-batch.exe")
             if not filecmp.cmp(outputs["linux"], outputs["windows"], shallow=False):
                 sys.exit(f"{label}: the Windows SEG-Y file differs from the Linux one")
+            pictures = {system: os.path.splitext(output)[0] + ".png" for system, output in outputs.items()}
+            linux_pixels = pixels(pictures["linux"])
+            if pixels(pictures["windows"]) != linux_pixels:
+                sys.exit(f"{label}: the Windows picture differs from the Linux one")
             compared += 1
-            print(f"{label}: {os.path.getsize(outputs['linux'])} bytes, identical")
-    print(f"{len(SURVEYS)} surveys and {compared} SEG-Y files identical")
+            print(f"{label}: {os.path.getsize(outputs['linux'])} bytes, identical; "
+                  f"picture {linux_pixels[1][0]} x {linux_pixels[1][1]}, same pixels")
+    print(f"{len(SURVEYS)} surveys, {compared} SEG-Y files and their pictures identical")
 
 
 if __name__ == "__main__":

@@ -7,6 +7,9 @@ namespace {
 
 constexpr double GREY_LEVELS = 255.0;
 constexpr std::uint8_t WHITE = 255;
+// The median lands on a half grey level by construction: nudged, such ties
+// round up on every system, whatever the last bit of its log1p.
+constexpr double TIE_NUDGE = 1e-9;
 
 std::uint64_t roundedUpQuotient(std::uint64_t dividend, std::uint64_t divisor) {
   return dividend / divisor + (dividend % divisor != 0 ? 1 : 0);
@@ -70,7 +73,7 @@ std::uint8_t greyLevel(const GreyStretch& stretch, std::uint32_t amplitude) {
   const double span = stretch.high - stretch.low;
   const double level =
       stretch.knee == 0.0 ? above / span : std::log1p(above / stretch.knee) / std::log1p(span / stretch.knee);
-  return static_cast<std::uint8_t>(std::lround(GREY_LEVELS * level));
+  return static_cast<std::uint8_t>(std::lround(GREY_LEVELS * level + TIE_NUDGE));
 }
 
 PictureBuilder::PictureBuilder(std::uint32_t tracesPerRecord, std::uint32_t samplesPerTrace, std::uint64_t records)
