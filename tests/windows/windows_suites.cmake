@@ -16,7 +16,7 @@ set(vesk_linux_only_fuzz_segy_preview_replay
   "decodes its pictures with libpng, which Debian does not build for Windows; preview_tests decode the Windows pictures with WIC and batch_matches_linux compares them with the Linux ones")
 set(vesk_linux_only_fuzz_whole_program_replay "points XDG_CONFIG_HOME at its scratch folder with setenv")
 set(vesk_linux_only_source_file_dialog_test.cpp "makes its folders with mkdtemp and checks the dialogs' rules on POSIX paths")
-set(vesk_linux_only_source_special_files_test.cpp
+set(vesk_linux_only_source_non_regular_files_test.cpp
   "makes FIFOs with mkfifo and opens /dev/null; windows_tests opens NUL, CON, COM1, a drive and a named pipe instead")
 set(vesk_linux_only_platform_settings_tests
   "checks the settings file's Linux places (XDG_CONFIG_HOME, HOME), a file-size limit (setrlimit) and _splitpath's Linux rules; windows_tests checks %APPDATA% and the runtime's _splitpath instead")
