@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/file_hooks.h"
 #include "platform/handle_object.h"
 
 #include <algorithm>
@@ -16,21 +17,6 @@
 namespace {
 
 thread_local DWORD lastError = ERROR_SUCCESS;
-
-std::mutex faultMutex;
-WriteFaultHook writeFault;
-ReadHook readHook;
-std::atomic<bool> hooksSet{false};  // keeps the lock out of every call when no test hook is set
-
-void callReadHook(HANDLE handle) {
-  if (!hooksSet.load(std::memory_order_acquire)) return;
-  ReadHook hook;
-  {
-    std::lock_guard<std::mutex> lock(faultMutex);
-    hook = readHook;
-  }
-  if (hook) hook(handle);
-}
 
 // The position lives here, not in the kernel: asking for it (progress after
 // every record) and setting it cost no system call; reads and writes go to it
@@ -202,15 +188,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
     lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }
-  DWORD allowed = bytesToWrite;
-  if (hooksSet.load(std::memory_order_acquire)) {
-    WriteFaultHook hook;
-    {
-      std::lock_guard<std::mutex> lock(faultMutex);
-      hook = writeFault;
-    }
-    if (hook) allowed = std::min(bytesToWrite, hook(handle, bytesToWrite));
-  }
+  const DWORD allowed = bytesWriteHookAllows(handle, bytesToWrite);
   const auto* in = static_cast<const unsigned char*>(buffer);
   DWORD done = 0;
   while (done < allowed) {
@@ -301,30 +279,5 @@ BOOL CloseHandle(HANDLE handle) {
   return result;
 }
 
-std::uint64_t filePosition64(HANDLE file) {
-  LONG high = 0;
-  const DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
-  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
-  return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
-}
-
-std::uint64_t fileSize64(HANDLE file) {
-  DWORD high = 0;
-  const DWORD low = GetFileSize(file, &high);
-  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
-  return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
-void setWriteFaultHook(WriteFaultHook hook) {
-  std::lock_guard<std::mutex> lock(faultMutex);
-  writeFault = std::move(hook);
-  hooksSet.store(writeFault || readHook, std::memory_order_release);
-}
-
-void setReadHook(ReadHook hook) {
-  std::lock_guard<std::mutex> lock(faultMutex);
-  readHook = std::move(hook);
-  hooksSet.store(writeFault || readHook, std::memory_order_release);
-}
 
 void setWriteBehind(bool on) { writeBehind.store(on, std::memory_order_relaxed); }

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/file_hooks.h"
 #include "platform/handle_object.h"
 #include "platform/kernel32_files.h"
 
@@ -13,21 +14,6 @@ namespace {
 // Kept apart from kernel32's own last error, which the runtime and the
 // thread calls overwrite between a file call and the caller's question.
 thread_local DWORD lastError = ERROR_SUCCESS;
-
-std::mutex faultMutex;
-WriteFaultHook writeFault;
-ReadHook readHook;
-std::atomic<bool> hooksSet{false};  // keeps the lock out of every call when no test hook is set
-
-void callReadHook(HANDLE handle) {
-  if (!hooksSet.load(std::memory_order_acquire)) return;
-  ReadHook hook;
-  {
-    std::lock_guard<std::mutex> lock(faultMutex);
-    hook = readHook;
-  }
-  if (hook) hook(handle);
-}
 
 // The position lives here, not in the kernel: asking for it (progress after
 // every record) and setting it cost no call into kernel32; reads and writes
@@ -106,15 +92,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
   if (bytesWritten != nullptr) *bytesWritten = 0;
   FileObject* file = asFile(handle);
   if (file == nullptr) return report(ERROR_INVALID_HANDLE);
-  DWORD allowed = bytesToWrite;
-  if (hooksSet.load(std::memory_order_acquire)) {
-    WriteFaultHook hook;
-    {
-      std::lock_guard<std::mutex> lock(faultMutex);
-      hook = writeFault;
-    }
-    if (hook) allowed = std::min(bytesToWrite, hook(handle, bytesToWrite));
-  }
+  const DWORD allowed = bytesWriteHookAllows(handle, bytesToWrite);
   std::uint32_t done = 0;
   const std::uint32_t error = kernel32::writeFileAt(file->file, file->position, buffer, allowed, &done);
   file->position += done;
@@ -179,31 +157,6 @@ BOOL CloseHandle(HANDLE handle) {
   return result;
 }
 
-std::uint64_t filePosition64(HANDLE file) {
-  LONG high = 0;
-  const DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
-  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
-  return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
-}
-
-std::uint64_t fileSize64(HANDLE file) {
-  DWORD high = 0;
-  const DWORD low = GetFileSize(file, &high);
-  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return UINT64_MAX;
-  return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
-void setWriteFaultHook(WriteFaultHook hook) {
-  std::lock_guard<std::mutex> lock(faultMutex);
-  writeFault = std::move(hook);
-  hooksSet.store(writeFault || readHook, std::memory_order_release);
-}
-
-void setReadHook(ReadHook hook) {
-  std::lock_guard<std::mutex> lock(faultMutex);
-  readHook = std::move(hook);
-  hooksSet.store(writeFault || readHook, std::memory_order_release);
-}
 
 // Windows' lazy writer already writes a file's changes within seconds.
 void setWriteBehind(bool /*on*/) {}

@@ -1,0 +1,10 @@
+// The test hooks and 64-bit helpers of the file services, shared by both
+// systems' implementations. Any thread.
+#pragma once
+
+#include "platform/files.h"
+
+// Calls the read hook, if one is set, on the reading thread.
+void callReadHook(HANDLE file);
+// How many of bytesToWrite the write hook allows (all when none is set).
+DWORD bytesWriteHookAllows(HANDLE file, DWORD bytesToWrite);
