@@ -123,7 +123,7 @@ TEST_F(SegyFile, TracesLongerThanSixteenBitsCountAreReadWhole) {
   const Preview preview = previewOf(whole);
   ASSERT_EQ(preview.status, PreviewStatus::Written) << preview.problem;
   EXPECT_EQ(preview.geometry.width, 2000u);
-  EXPECT_EQ(preview.geometry.height, 1u);
+  EXPECT_EQ(preview.geometry.height, 3u);
   DecodedPicture picture;
   ASSERT_TRUE(decodePng(path("test.png"), &picture));
   EXPECT_LT(picture.at(0, 0), picture.at(1999, 0));

@@ -43,11 +43,11 @@ PictureGeometry pictureGeometry(std::uint32_t tracesPerRecord, std::uint32_t sam
   // samplesPerTrace / f, rounded up, does not exceed it.
   const std::uint64_t columnsPerTraceLimit = MAX_PICTURE_WIDTH / tracesPerRecord;
   PictureGeometry geometry;
-  geometry.factor = std::max({std::uint64_t{1}, roundedUpQuotient(samplesPerTrace, columnsPerTraceLimit),
-                              roundedUpQuotient(records, MAX_PICTURE_HEIGHT)});
-  geometry.columnsPerTrace = static_cast<std::uint32_t>(roundedUpQuotient(samplesPerTrace, geometry.factor));
+  geometry.columnFactor = std::max<std::uint64_t>(1, roundedUpQuotient(samplesPerTrace, columnsPerTraceLimit));
+  geometry.rowFactor = std::max<std::uint64_t>(1, roundedUpQuotient(records, MAX_PICTURE_HEIGHT));
+  geometry.columnsPerTrace = static_cast<std::uint32_t>(roundedUpQuotient(samplesPerTrace, geometry.columnFactor));
   geometry.width = tracesPerRecord * geometry.columnsPerTrace;
-  geometry.height = static_cast<std::uint32_t>(roundedUpQuotient(records, geometry.factor));
+  geometry.height = static_cast<std::uint32_t>(roundedUpQuotient(records, geometry.rowFactor));
   return geometry;
 }
 
@@ -85,7 +85,7 @@ PictureBuilder::PictureBuilder(std::uint32_t tracesPerRecord, std::uint32_t samp
 void PictureBuilder::addSamples(std::uint32_t trace, std::uint64_t first, const std::int16_t* samples,
                                 std::size_t count) {
   std::uint64_t* sums = sums_.data() + std::size_t{trace} * geometry_.columnsPerTrace;
-  const std::uint64_t factor = geometry_.factor;
+  const std::uint64_t factor = geometry_.columnFactor;
   if (factor == 1) {
     sums += first;
     for (std::size_t i = 0; i < count; ++i) sums[i] += magnitude(samples[i]);
@@ -104,16 +104,16 @@ void PictureBuilder::addSamples(std::uint32_t trace, std::uint64_t first, const 
 
 void PictureBuilder::endRecord() {
   ++recordsInRow_;
-  if (recordsInRow_ == geometry_.factor) finishRow();
+  if (recordsInRow_ == geometry_.rowFactor) finishRow();
 }
 
 void PictureBuilder::finishRow() {
   if (rowsDone_ == geometry_.height) return;
   const std::uint32_t columns = geometry_.columnsPerTrace;
-  const std::uint64_t blockSamples = geometry_.factor * recordsInRow_;
+  const std::uint64_t blockSamples = geometry_.columnFactor * recordsInRow_;
   // A trace's last block holds what is left of its samples.
   const std::uint64_t lastBlockSamples =
-      (samplesPerTrace_ - (columns - std::uint64_t{1}) * geometry_.factor) * recordsInRow_;
+      (samplesPerTrace_ - (columns - std::uint64_t{1}) * geometry_.columnFactor) * recordsInRow_;
   std::uint16_t* row = amplitudes_.data() + std::size_t{rowsDone_} * geometry_.width;
   for (std::uint32_t start = 0; start < geometry_.width; start += columns) {
     for (std::uint32_t column = start; column < start + columns; ++column) {

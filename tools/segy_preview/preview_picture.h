@@ -1,11 +1,12 @@
 // The quality-control picture of a SEG-Y file, formed as its traces stream
 // past: one row per record (the traces of one sonar ping), top to bottom in
 // file order; the traces of a record side by side, left to right in file
-// order, each as many columns as it has samples. A picture larger than
-// MAX_PICTURE_WIDTH x MAX_PICTURE_HEIGHT is reduced by the smallest whole
-// factor that fits, the same both ways: a pixel is then the mean of a square
-// block of one trace's samples (blocks at a trace's end or at the last rows
-// hold fewer), so no block mixes two traces.
+// order, each as many columns as it has samples. A picture wider than
+// MAX_PICTURE_WIDTH or taller than MAX_PICTURE_HEIGHT is reduced that way by
+// the smallest whole factor that fits, each way on its own, so a short line
+// of long traces keeps a row per ping: a pixel is then the mean of a block of
+// one trace's samples (blocks at a trace's end or at the last rows hold
+// fewer), so no block mixes two traces.
 //
 // A pixel's value is the amplitude, the magnitude of the signed sample as
 // any SEG-Y reader reads it (0 to 32768), averaged over its block. The grey
@@ -22,10 +23,11 @@ constexpr std::uint32_t MAX_PICTURE_HEIGHT = 4096;
 constexpr std::uint32_t MAX_AMPLITUDE = 32768;  // of -32768
 
 struct PictureGeometry {
-  std::uint64_t factor = 1;           // samples and records per pixel, each way
-  std::uint32_t columnsPerTrace = 0;  // samples per trace / factor, rounded up
+  std::uint64_t columnFactor = 1;     // samples of a trace per pixel
+  std::uint64_t rowFactor = 1;        // records per pixel
+  std::uint32_t columnsPerTrace = 0;  // samples per trace / column factor, rounded up
   std::uint32_t width = 0;            // traces per record x columns per trace
-  std::uint32_t height = 0;           // records / factor, rounded up
+  std::uint32_t height = 0;           // records / row factor, rounded up
 };
 
 // Needs 1 to 8 traces per record, at least one sample and one record.
