@@ -7,3 +7,8 @@
 
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 HINSTANCE programInstance();
+
+// Before any front end exists (so with no display): prints the help or the
+// version when the command line asks for it and returns the exit status;
+// -1 when the program is to run.
+int answerHelpOrVersion(int argc, const char* const* argv);

@@ -7,6 +7,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+  if (const int answered = answerHelpOrVersion(argc, argv); answered >= 0) return answered;
   QApplication application(argc, argv);
   // The program ends when its message loop does, not when a window closes.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -4,7 +4,8 @@
 #include "platform/program_entry.h"
 #include "platform/win32/win32_front_end.h"
 
-int main() {
+int main(int argc, char** argv) {
+  if (const int answered = answerHelpOrVersion(argc, argv); answered >= 0) return answered;
   Win32FrontEnd win32FrontEnd;
   setFrontEnd(&win32FrontEnd);
   char commandLine[] = "";

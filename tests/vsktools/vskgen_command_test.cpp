@@ -1,4 +1,5 @@
 // The vskgen command as a user runs it, and the committed sample it made.
+#include "platform/program_version.h"
 #include "tests/vsktools/temp_survey_dir.h"
 
 #include <gtest/gtest.h>
@@ -90,9 +91,11 @@ TEST_F(VskgenCommand, HelpNamesEveryOption) {
   const std::string help = out();
   EXPECT_EQ(help.rfind("Usage: vskgen", 0), 0u);
   for (const char* option : {"--output", "--seed", "--pings", "--bytes", "--pairs", "--subbottom", "--no-subbottom",
-                             "--single", "--bathymetry", "--samples", "--bits", "--nav"}) {
+                             "--single", "--bathymetry", "--samples", "--bits", "--nav", "--version"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
+  ASSERT_EQ(run({"--version"}), 0);
+  EXPECT_EQ(out().rfind(std::string("vskgen (VESKCONV) ") + PROGRAM_VERSION + "\n", 0), 0u) << out();
 }
 
 TEST_F(VskgenCommand, BadOptionsAreRefusedWithoutWritingAFile) {
@@ -110,7 +113,9 @@ TEST_F(VskgenCommand, BadOptionsAreRefusedWithoutWritingAFile) {
   for (const auto& args : cases) {
     SCOPED_TRACE(args[args.size() - 2] + " " + args.back());
     EXPECT_EQ(run(args), 2);
-    EXPECT_NE(out().find("vskgen: "), std::string::npos) << out();
+    const std::string said = out();
+    EXPECT_EQ(said.rfind("vskgen: ", 0), 0u) << said;
+    EXPECT_EQ(said.substr(said.find('\n') + 1), "Try 'vskgen --help' for more information.\n") << said;
     EXPECT_FALSE(std::filesystem::exists(target));
   }
 }

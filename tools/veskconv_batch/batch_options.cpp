@@ -32,6 +32,7 @@ const char USAGE_TEXT[] =
     "  -j, --jobs N              convert N inputs at once, each in a process of its own\n"
     "                            (default: the number of processor cores)\n"
     "  -h, --help                this text\n"
+    "      --version             the program's version\n"
     "\n"
     "Every message the window would show goes to stderr as \"CAPTION: text\" (mostly\n"
     "\"ERROR: text\"), and the run goes on with the next input. Progress and a summary go\n"
@@ -112,6 +113,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       optionsEnded = true;
     } else if (argument == "-h" || argument == "--help") {
       line.status = CommandLineStatus::Help;
+      return line;
+    } else if (argument == "--version") {
+      line.status = CommandLineStatus::Version;
       return line;
     } else if (argument == "--reverse") {
       options.reverseSamples = true;

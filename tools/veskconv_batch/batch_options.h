@@ -30,7 +30,7 @@ struct BatchOptions {
   std::string previewFolder;   // empty: each picture beside its SEG-Y file
 };
 
-enum class CommandLineStatus { Run, Help, UsageError };
+enum class CommandLineStatus { Run, Help, Version, UsageError };
 
 struct CommandLine {
   CommandLineStatus status = CommandLineStatus::UsageError;

@@ -1,4 +1,5 @@
 // vskgen: writes a synthetic VSK survey line. See --help.
+#include "platform/program_version.h"
 #include "tools/vskgen/survey_generator.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr int EXIT_USAGE = 2;
+constexpr const char* PROGRAM_NAME = "vskgen";
 
 const char HELP[] =
     "Usage: vskgen --output FILE [options]\n"
@@ -33,6 +35,7 @@ const char HELP[] =
     "  --bits 8|16              bits per sample (default 16)\n"
     "  --nav metres|degrees     easting/northing or latitude/longitude (default metres)\n"
     "  -h, --help               this text\n"
+    "  --version                the program's version\n"
     "\n"
     "Sub-channels are numbered in this order: pairs (port, then starboard), subbottom,\n"
     "single channels, bathymetry channels; at most 8 in all.\n";
@@ -96,7 +99,8 @@ std::optional<vskgen::ChannelChoice> parseChoice(const std::string& text) {
 }
 
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "vskgen: %s\nTry 'vskgen --help'.\n", message.c_str());
+  std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, message.c_str());
+  std::fprintf(stderr, TRY_HELP, PROGRAM_NAME);
   return EXIT_USAGE;
 }
 
@@ -109,6 +113,10 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     if (option == "-h" || option == "--help") {
       std::fputs(HELP, stdout);
+      return EXIT_SUCCESS;
+    }
+    if (option == "--version") {
+      std::printf(VERSION_TEXT, PROGRAM_NAME);
       return EXIT_SUCCESS;
     }
     if (option == "--no-subbottom") {
@@ -162,7 +170,7 @@ int main(int argc, char** argv) {
   if (output.empty()) return usageError("no --output file given");
   if (const std::string problem = vskgen::checkOptions(options); !problem.empty()) return usageError(problem);
   if (const std::string failure = vskgen::writeSurvey(output, options); !failure.empty()) {
-    std::fprintf(stderr, "vskgen: %s\n", failure.c_str());
+    std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, failure.c_str());
     return EXIT_FAILURE;
   }
   return EXIT_SUCCESS;
