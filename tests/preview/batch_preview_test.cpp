@@ -42,9 +42,9 @@ std::string describedByLibpng(const std::string& png) {
 
 class BatchPreview : public BatchTest {
  protected:
-  bool noPartsLeft() const {
+  bool nothingPendingLeft() const {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-      if (entry.path().filename().string().find(".part") != std::string::npos) return false;
+      if (entry.path().filename().string().rfind(".veskconv-", 0) == 0) return false;
     }
     return true;
   }
@@ -60,7 +60,7 @@ TEST_F(BatchPreview, APictureBesideEachSegyFile) {
   const std::string pil = describedByPil(path("line.png"));
   EXPECT_EQ(pil.rfind("L 240 9 ", 0), 0u) << pil;
   EXPECT_EQ(pil, describedByLibpng(path("line.png")));
-  EXPECT_TRUE(noPartsLeft());
+  EXPECT_TRUE(nothingPendingLeft());
 }
 
 TEST_F(BatchPreview, PicturesInAFolderNamedAfterPreviewOrWithEquals) {
@@ -89,7 +89,7 @@ TEST_F(BatchPreview, PicturesInAFolderNamedAfterPreviewOrWithEquals) {
   run = runBatch({"-c", "ch2", "--preview=missing", "line2.vsk"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err.rfind("veskconv-batch: --preview=missing: not an existing folder\n", 0), 0u) << run.err;
-  EXPECT_TRUE(noPartsLeft());
+  EXPECT_TRUE(nothingPendingLeft());
 }
 
 TEST_F(BatchPreview, AConversionWithoutTracesGivesNeitherSegyFileNorPicture) {
@@ -140,7 +140,7 @@ TEST_F(BatchPreview, APictureNeverReplacesAnInputTheSegyFileOrAnEarlierPicture) 
             std::string::npos)
       << run.err;
   EXPECT_EQ(describedByPil(path("pictures/line.png")).rfind("L 120 9 ", 0), 0u) << "the first picture stays";
-  EXPECT_TRUE(noPartsLeft());
+  EXPECT_TRUE(nothingPendingLeft());
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include "tools/segy_preview/png_grey_file.h"
 #include "tools/segy_preview/preview_texts.h"
-#include "tools/segy_preview/replacing_file.h"
 #include "tools/segy_preview/segy_reader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -39,8 +41,7 @@ bool readTraces(SegyReader& reader, PictureBuilder& builder) {
 
 }  // namespace
 
-Preview writePreview(const std::string& segyFile, const std::string& pictureFile,
-                     const ReplacingFile::TemporaryWatch& watch) {
+Preview writePreview(const std::string& segyFile, const std::string& pictureFile, const std::string& pictureName) {
   SegyReader reader;
   if (!reader.open(segyFile)) return failed(reader.problem());
   const SegyLayout& layout = reader.layout();
@@ -56,15 +57,22 @@ Preview writePreview(const std::string& segyFile, const std::string& pictureFile
   GreyStretch stretch;
   const std::vector<std::uint8_t> pixels = builder.greyPixels(&stretch);
 
-  ReplacingFile picture(pictureFile, watch);
-  std::FILE* file = picture.open();
-  if (file == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), picture.problem().c_str()));
+  const std::string& named = pictureName.empty() ? pictureFile : pictureName;
+  std::FILE* file = std::fopen(pictureFile.c_str(), "wb");
+  if (file == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, named.c_str(), std::strerror(errno)));
   std::string problem;
-  if (!writeGreyPng(file, preview.geometry.width, preview.geometry.height, pixels, &problem)) {
-    return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), problem.c_str()));
+  bool written = writeGreyPng(file, preview.geometry.width, preview.geometry.height, pixels, &problem);
+  if (written && std::fflush(file) != 0) {
+    written = false;
+    problem = std::strerror(errno);
   }
-  if (!picture.commit()) {
-    return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), picture.problem().c_str()));
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    problem = std::strerror(errno);
+  }
+  if (!written) {
+    std::remove(pictureFile.c_str());
+    return failed(previewText(PICTURE_NOT_WRITTEN, named.c_str(), problem.c_str()));
   }
   preview.status = PreviewStatus::Written;
   return preview;

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "tools/segy_preview/preview_picture.h"
-#include "tools/segy_preview/replacing_file.h"
 
 #include <cstdint>
 #include <string>
@@ -19,13 +18,14 @@ struct Preview {
 };
 
 // Streams segyFile once, start to end; memory is bounded by the largest
-// picture, whatever the file's size. The picture replaces pictureFile whole
-// or leaves it as it was (NoTraces and Failed write nothing); the caller
-// makes sure that pictureFile is neither the SEG-Y file nor anything else
-// that must be kept.
-// watch hears of the picture's temporary file (replacing_file.h).
+// picture, whatever the file's size. The picture is written to pictureFile,
+// created or emptied: the caller makes it a file of its own and puts it in
+// place (veskconv-batch publishes it as it does the SEG-Y file). NoTraces,
+// and Failed before the picture is formed, write nothing; a picture that
+// cannot be written whole is removed again. Messages name the picture as
+// pictureName (pictureFile when empty).
 Preview writePreview(const std::string& segyFile, const std::string& pictureFile,
-                     const ReplacingFile::TemporaryWatch& watch = {});
+                     const std::string& pictureName = {});
 
 // The picture's name for a SEG-Y file: its base name (up to its last
 // period) with ".png", in `folder`, or beside the SEG-Y file when folder is
