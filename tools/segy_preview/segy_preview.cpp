@@ -41,7 +41,7 @@ bool readTraces(SegyReader& reader, PictureBuilder& builder) {
 
 }  // namespace
 
-Preview writePreview(const std::string& segyFile, const std::string& pictureFile, const std::string& pictureName) {
+Preview writePreview(const std::string& segyFile, std::FILE* picture, const std::string& pictureName) {
   SegyReader reader;
   if (!reader.open(segyFile)) return failed(reader.problem());
   const SegyLayout& layout = reader.layout();
@@ -56,25 +56,25 @@ Preview writePreview(const std::string& segyFile, const std::string& pictureFile
   preview.geometry = builder.geometry();
   GreyStretch stretch;
   const std::vector<std::uint8_t> pixels = builder.greyPixels(&stretch);
-
-  const std::string& named = pictureName.empty() ? pictureFile : pictureName;
-  std::FILE* file = std::fopen(pictureFile.c_str(), "wb");
-  if (file == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, named.c_str(), std::strerror(errno)));
   std::string problem;
-  bool written = writeGreyPng(file, preview.geometry.width, preview.geometry.height, pixels, &problem);
-  if (written && std::fflush(file) != 0) {
-    written = false;
-    problem = std::strerror(errno);
+  if (!writeGreyPng(picture, preview.geometry.width, preview.geometry.height, pixels, &problem)) {
+    return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), problem.c_str()));
   }
-  if (std::fclose(file) != 0 && written) {
-    written = false;
-    problem = std::strerror(errno);
-  }
-  if (!written) {
-    std::remove(pictureFile.c_str());
-    return failed(previewText(PICTURE_NOT_WRITTEN, named.c_str(), problem.c_str()));
+  if (std::fflush(picture) != 0) {
+    return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), std::strerror(errno)));
   }
   preview.status = PreviewStatus::Written;
+  return preview;
+}
+
+Preview writePreview(const std::string& segyFile, const std::string& pictureFile) {
+  std::FILE* picture = std::fopen(pictureFile.c_str(), "wb");
+  if (picture == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
+  Preview preview = writePreview(segyFile, picture, pictureFile);
+  if (std::fclose(picture) != 0 && preview.status == PreviewStatus::Written) {
+    preview = failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
+  }
+  if (preview.status != PreviewStatus::Written) std::remove(pictureFile.c_str());
   return preview;
 }
 

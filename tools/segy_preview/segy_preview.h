@@ -6,6 +6,7 @@
 #include "tools/segy_preview/preview_picture.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 enum class PreviewStatus { Written, NoTraces, Failed };
@@ -18,14 +19,14 @@ struct Preview {
 };
 
 // Streams segyFile once, start to end; memory is bounded by the largest
-// picture, whatever the file's size. The picture is written to pictureFile,
-// created or emptied: the caller makes it a file of its own and puts it in
-// place (veskconv-batch publishes it as it does the SEG-Y file). NoTraces,
-// and Failed before the picture is formed, write nothing; a picture that
-// cannot be written whole is removed again. Messages name the picture as
-// pictureName (pictureFile when empty).
-Preview writePreview(const std::string& segyFile, const std::string& pictureFile,
-                     const std::string& pictureName = {});
+// picture, whatever the file's size. The picture is written to `picture`,
+// open for writing and left open: the caller made the file and puts it in
+// place or removes it (veskconv-batch publishes it as it does the SEG-Y
+// file). Messages name it as pictureName.
+Preview writePreview(const std::string& segyFile, std::FILE* picture, const std::string& pictureName);
+// The same into pictureFile, created or emptied, and removed again unless a
+// picture was written whole.
+Preview writePreview(const std::string& segyFile, const std::string& pictureFile);
 
 // The picture's name for a SEG-Y file: its base name (up to its last
 // period) with ".png", in `folder`, or beside the SEG-Y file when folder is

@@ -6,6 +6,10 @@
 #include "tools/veskconv_batch/interruption.h"
 #include "tools/veskconv_batch/output_names.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 // Syncs under way at once; a few let the file system commit them together.
@@ -146,10 +150,14 @@ bool OutputPublisher::makePicture(const Item& item) {
   Preview preview;
   if (!pending.create(job.picture, &problem)) {
     preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+  } else if (std::FILE* picture = pending.openForWriting(&problem); picture == nullptr) {
+    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
   } else {
-    preview = writePreview(job.output, pending.path(), job.picture);
+    preview = writePreview(job.output, picture, job.picture);
+    const bool closed = std::fclose(picture) == 0;
+    if (!closed) problem = std::strerror(errno);
     const bool published = preview.status != PreviewStatus::Written ||
-                           (pending.sync(&problem) && pending.putInPlace(&problem));
+                           (closed && pending.sync(&problem) && pending.putInPlace(&problem));
     if (!published) {
       preview.status = PreviewStatus::Failed;
       preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());

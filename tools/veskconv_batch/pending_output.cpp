@@ -40,7 +40,7 @@ bool PendingOutput::create(const std::string& finalPath, std::string* error) {
     bool taken = false;
     if (sys::makeFolder(candidate, &taken, error)) {
       folder_ = candidate;
-      path_ = sys::inFolder(folder_, sys::nameOf(finalPath));
+      path_ = sys::usablePath(sys::inFolder(folder_, sys::nameOf(finalPath)));
       addTemporary(path_);
       return true;
     }
@@ -49,6 +49,8 @@ bool PendingOutput::create(const std::string& finalPath, std::string* error) {
   }
   return false;
 }
+
+std::FILE* PendingOutput::openForWriting(std::string* error) { return sys::openForWriting(path_, error); }
 
 bool PendingOutput::sync(std::string* error) {
   if (sys::syncFile(path_, error)) return true;

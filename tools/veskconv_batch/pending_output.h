@@ -13,6 +13,7 @@
 // kept. One thread at a time.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 class PendingOutput {
@@ -28,6 +29,10 @@ class PendingOutput {
   // Where to write: a name any file call of this system takes, however long
   // the final name is; empty before create.
   const std::string& path() const { return path_; }
+  // The pending file, created empty, for a writer that writes through the C
+  // library (the picture's encoder); nullptr, with the reason in *error,
+  // when it cannot be made. The caller closes it.
+  std::FILE* openForWriting(std::string* error);
   // The written file's bytes to the disk. False, with the reason in *error,
   // when that fails: the written file is then gone.
   bool sync(std::string* error);

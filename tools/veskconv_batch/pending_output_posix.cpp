@@ -56,6 +56,12 @@ bool syncFile(const std::string& path, std::string* error) {
   return syncPath(path, O_RDONLY) || failed(error);
 }
 
+std::FILE* openForWriting(const std::string& path, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) failed(error);
+  return file;
+}
+
 void syncFolder(const std::string& folder) { syncPath(folder, O_RDONLY | O_DIRECTORY); }
 
 bool keepsakeOf(const std::string& path, Keepsake* keepsake) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace pending_output_system {
@@ -19,6 +20,8 @@ std::string usablePath(const std::string& path);
 // it. *taken when something of that name was already there.
 bool makeFolder(const std::string& path, bool* taken, std::string* error);
 bool syncFile(const std::string& path, std::string* error);
+// Created or emptied, for the C library's writes; nullptr with *error.
+std::FILE* openForWriting(const std::string& path, std::string* error);
 // The new names in the folder to the disk, where the system asks for it.
 void syncFolder(const std::string& folder);
 

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cerrno>
+#include <cstring>
+
 // Names are the active code page's bytes; a name longer than MAX_PATH is
 // reached through its \\?\ form, so that a final name the window takes is
 // never refused for the 17 bytes of the hidden folder. Renaming the written
@@ -55,16 +58,20 @@ std::string inFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '\\' || folder.back() == '/' ? folder + name : folder + "\\" + name;
 }
 
+// The W call: the A one takes no more than MAX_PATH either.
 std::string usablePath(const std::string& path) {
   if (path.size() < MAX_PATH || path.rfind(EXTENDED_PREFIX, 0) == 0) return path;
-  const DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  const std::wstring name = wide(path);
+  const DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;
-  std::string full(size, '\0');
-  const DWORD length = ::GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
   if (length == 0 || length >= size) return path;
   full.resize(length);
-  if (full.rfind(UNC_PREFIX, 0) == 0) return EXTENDED_UNC_PREFIX + full.substr(2);
-  return EXTENDED_PREFIX + full;
+  const std::optional<std::string> bytes = codepage::fromWide(full);
+  if (!bytes) return path;
+  if (bytes->rfind(UNC_PREFIX, 0) == 0) return EXTENDED_UNC_PREFIX + bytes->substr(2);
+  return EXTENDED_PREFIX + *bytes;
 }
 
 bool makeFolder(const std::string& path, bool* taken, std::string* error) {
@@ -83,6 +90,12 @@ bool syncFile(const std::string& path, std::string* error) {
   bool synced = ::FlushFileBuffers(file) || failed(error);
   if (!::CloseHandle(file) && synced) synced = failed(error);
   return synced;
+}
+
+std::FILE* openForWriting(const std::string& path, std::string* error) {
+  std::FILE* file = ::_wfopen(wide(path).c_str(), L"wb");
+  if (file == nullptr) *error = std::strerror(errno);
+  return file;
 }
 
 void syncFolder(const std::string& /*folder*/) {}
