@@ -208,6 +208,7 @@ def main():
 
     code, output = run([WINE, batch, "--worker", "-c", "pair1", "l3.vsk"], work)
     check(code == 2 and "no batch greeted" in output, "--worker without a batch is a usage error", output)
+    shutil.rmtree(work)
 
 
 if __name__ == "__main__":
