@@ -1,6 +1,5 @@
 #include "tools/veskconv_batch/job_runner.h"
 
-#include "app/file_selection.h"
 #include "app/ui_texts.h"
 #include "platform/files.h"
 #include "tools/veskconv_batch/batch_texts.h"

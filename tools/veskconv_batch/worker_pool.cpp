@@ -27,7 +27,9 @@ constexpr auto WATCHER_PATIENCE = STOP_GRACE + std::chrono::seconds(2);
 // A job goes to a second worker when its first died before converting it,
 // never to a third.
 constexpr int MOST_HANDINGS = 2;
-// One job converting, and the one before it being put in place.
+// Two jobs a worker: when more inputs wait than workers are idle, the next
+// is there as soon as the last is converted (the benchmark's --jobs figures
+// hold only so), and one converts while the other's output is put in place.
 constexpr std::size_t JOBS_PER_WORKER = 2;
 // Exit codes above this are Windows' status codes (0xC0000005 ...), told in hex.
 constexpr unsigned long LARGEST_PLAIN_STATUS = 0xFFFF;
@@ -36,7 +38,6 @@ struct Worker {
   int id = -1;
   std::string received;
   std::vector<int> jobs;  // handed and not done, in the order handed
-  int converting = -1;    // handed and not yet ready
   std::vector<std::string> temporaries;
   bool inputClosed = false;
   bool garbled = false;  // sent what is no report: ended by the batch
@@ -46,6 +47,7 @@ struct Worker {
 struct JobState {
   int handed = 0;
   bool begun = false;  // by the worker it was last handed to
+  bool ready = false;  // converted: its output is being put in place
   bool ended = false;  // its end was reported; a picture may still be due
   bool done = false;
 };
@@ -117,23 +119,31 @@ class Pool {
 
   bool takesJobs(const Worker& worker) const { return !worker.gone && !worker.inputClosed && !worker.garbled; }
 
-  // An idle worker first; else one that only puts an output in place.
+  // Jobs it has been handed that it has not converted yet.
+  bool converting(const Worker& worker) const {
+    return std::any_of(worker.jobs.begin(), worker.jobs.end(), [this](int index) { return !states_[static_cast<std::size_t>(index)].ready; });
+  }
+
+  // An idle worker first: N inputs go to N workers. Then, when more wait,
+  // one with room for a second.
   Worker* nextFreeWorker() {
     for (Worker& worker : workers_) {
       if (takesJobs(worker) && worker.jobs.empty()) return &worker;
     }
     for (Worker& worker : workers_) {
-      if (takesJobs(worker) && worker.converting < 0 && worker.jobs.size() < JOBS_PER_WORKER) return &worker;
+      if (takesJobs(worker) && worker.jobs.size() < JOBS_PER_WORKER) return &worker;
     }
     return nullptr;
   }
 
-  // The first waiting job whose survey no worker holds now.
+  // The first waiting job whose survey no worker holds or is about to.
   std::deque<int>::iterator nextFreeJob() {
     return std::find_if(waiting_.begin(), waiting_.end(), [this](int index) {
       const auto& survey = jobAt(index).survey;
       return !survey || std::none_of(workers_.begin(), workers_.end(), [&](const Worker& worker) {
-        return !worker.gone && worker.converting >= 0 && jobAt(worker.converting).survey == survey;
+        return !worker.gone && std::any_of(worker.jobs.begin(), worker.jobs.end(), [&](int held) {
+          return !states_[static_cast<std::size_t>(held)].ready && jobAt(held).survey == survey;
+        });
       });
     });
   }
@@ -162,13 +172,13 @@ class Pool {
       }
       ++job.handed;
       job.begun = false;
+      job.ready = false;
       worker->jobs.push_back(index);
-      worker->converting = index;
     }
     if (!waiting_.empty()) return;
     // Nothing more to hand out: a worker ends once its outputs are in place.
     for (Worker& worker : workers_) {
-      if (takesJobs(worker) && worker.converting < 0) {
+      if (takesJobs(worker) && !converting(worker)) {
         transport_.closeInput(worker.id);
         worker.inputClosed = true;
       }
@@ -209,12 +219,13 @@ class Pool {
       return true;
     }
     const int index = message.index();
-    const bool handed = std::find(worker.jobs.begin(), worker.jobs.end(), index) != worker.jobs.end();
-    if (message.kind == protocol::READY && index == worker.converting) {
-      worker.converting = -1;
+    if (index < 0 || index >= static_cast<int>(jobs_.size())) return false;
+    // Its end may come before it: the end is sent by the thread that puts the output in place.
+    if (message.kind == protocol::READY) {
+      state(index).ready = true;
       return true;
     }
-    if (!handed) return false;
+    if (std::find(worker.jobs.begin(), worker.jobs.end(), index) == worker.jobs.end()) return false;
     JobReport& report = sink_.job(index);
     switch (message.kind) {
       case protocol::BEGUN:
@@ -277,14 +288,13 @@ class Pool {
         sink_.job(index).error(formatted(PICTURE_LOST, jobAt(index).output.c_str(), cause.c_str()));
         sink_.pictured(index, false);
         state(index).done = true;
-      } else if ((index == worker.converting && job.begun) || job.handed >= MOST_HANDINGS) {
+      } else if ((job.begun && !job.ready) || job.handed >= MOST_HANDINGS) {
         fail(index, formatted(WORKER_LOST, input, cause.c_str()));
       } else {
         again.push_back(index);
       }
     }
     worker.jobs.clear();
-    worker.converting = -1;
     waiting_.insert(waiting_.begin(), again.begin(), again.end());
   }
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <mutex>
+#include <vector>
 
 extern char** environ;
 
@@ -30,13 +31,12 @@ bool writeAll(int descriptor, const std::string& bytes) {
 
 // Some bytes, or an empty chunk at the end (or on a failure).
 std::string readSome(int descriptor) {
-  std::string chunk(READ_CHUNK, '\0');
+  static thread_local std::vector<char> buffer(READ_CHUNK);
   ssize_t got = 0;
   do {
-    got = ::read(descriptor, chunk.data(), chunk.size());
+    got = ::read(descriptor, buffer.data(), buffer.size());
   } while (got < 0 && errno == EINTR);
-  chunk.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return chunk;
+  return std::string(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
 }
 
 void closeOnce(int& descriptor) {

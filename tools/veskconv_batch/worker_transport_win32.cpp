@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 // Windows has no poll over pipes: a thread per worker reads what it sends
 // and queues it for wait(), which keeps the order of each worker's bytes.
@@ -32,10 +33,10 @@ bool writeAll(HANDLE pipe, const std::string& bytes) {
 }
 
 bool readSome(HANDLE pipe, std::string* chunk) {
-  chunk->resize(READ_CHUNK);
+  static thread_local std::vector<char> buffer(READ_CHUNK);
   DWORD got = 0;
-  if (!::ReadFile(pipe, chunk->data(), READ_CHUNK, &got, nullptr) || got == 0) return false;
-  chunk->resize(got);
+  if (!::ReadFile(pipe, buffer.data(), READ_CHUNK, &got, nullptr) || got == 0) return false;
+  chunk->assign(buffer.data(), got);
   return true;
 }
 
