@@ -123,7 +123,8 @@ int BatchTest::spawn(const std::vector<std::string>& arguments, const Launch& la
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = launch.stderrTo >= 0 ? launch.stderrTo : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err =
+        launch.stderrTo >= 0 ? launch.stderrTo : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
     const int nothing = ::open("/dev/null", O_RDONLY);
@@ -199,7 +200,9 @@ std::vector<int> BatchTest::workersOf(const RunningBatch& batch) {
     std::istringstream fields(line.substr(line.rfind(')') + 1));
     std::string state;
     int parent = 0;
-    if (fields >> state >> parent && parent == batch.pid) workers.push_back(std::stoi(entry.path().filename().string()));
+    if (fields >> state >> parent && parent == batch.pid) {
+      workers.push_back(std::stoi(entry.path().filename().string()));
+    }
   }
   return workers;
 }

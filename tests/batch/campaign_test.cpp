@@ -124,7 +124,8 @@ TEST_F(BatchCampaign, ASizeLimitOrAClosedStreamCostsNothingElse) {
     const char* jobs;
     std::vector<int> streams;
   };
-  for (const Closed& closed : {Closed{"2", {STDIN_FILENO, STDERR_FILENO}}, Closed{"1", {STDOUT_FILENO, STDERR_FILENO}}}) {
+  for (const Closed& closed :
+       {Closed{"2", {STDIN_FILENO, STDERR_FILENO}}, Closed{"1", {STDOUT_FILENO, STDERR_FILENO}}}) {
     SCOPED_TRACE(std::string("--jobs ") + closed.jobs);
     Launch launch;
     launch.closedStreams = closed.streams;

@@ -110,7 +110,8 @@ void BatchReport::stopped() {
     const Entry& entry = *entries_[static_cast<std::size_t>(index)];
     if (entry.stage == Stage::Ended) continue;
     const bool begun = entry.begunAt || entry.stage != Stage::Waiting;
-    writeLasting(formatted(begun ? STOPPED_UNFINISHED : NOT_STARTED, jobs_[static_cast<std::size_t>(index)].input.c_str()));
+    const std::string& input = jobs_[static_cast<std::size_t>(index)].input;
+    writeLasting(formatted(begun ? STOPPED_UNFINISHED : NOT_STARTED, input.c_str()));
   }
   if (terminal_ && drawn_) std::fputs(REDRAW, stream_);
   std::fflush(stream_);

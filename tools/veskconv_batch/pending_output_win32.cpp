@@ -107,7 +107,9 @@ bool keepsakeOf(const std::string& path, Keepsake* keepsake) {
   return true;
 }
 
-void handOn(const Keepsake& keepsake, const std::string& path) { ::SetFileAttributesW(wide(path).c_str(), keepsake.mode); }
+void handOn(const Keepsake& keepsake, const std::string& path) {
+  ::SetFileAttributesW(wide(path).c_str(), keepsake.mode);
+}
 
 bool replace(const std::string& from, const std::string& to, std::string* error) {
   const bool targetExists = ::GetFileAttributesW(wide(to).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -121,7 +121,8 @@ class Pool {
 
   // Jobs it has been handed that it has not converted yet.
   bool converting(const Worker& worker) const {
-    return std::any_of(worker.jobs.begin(), worker.jobs.end(), [this](int index) { return !states_[static_cast<std::size_t>(index)].ready; });
+    return std::any_of(worker.jobs.begin(), worker.jobs.end(),
+                       [this](int index) { return !states_[static_cast<std::size_t>(index)].ready; });
   }
 
   // An idle worker first: N inputs go to N workers. Then, when more wait,
@@ -155,7 +156,8 @@ class Pool {
       if (next == waiting_.end()) break;
       Worker* worker = nextFreeWorker();
       if (worker == nullptr) {
-        const auto live = std::count_if(workers_.begin(), workers_.end(), [this](const Worker& w) { return takesJobs(w); });
+        const auto live =
+            std::count_if(workers_.begin(), workers_.end(), [this](const Worker& each) { return takesJobs(each); });
         if (live >= size_) break;
         const std::size_t before = workers_.size();
         startWorker();

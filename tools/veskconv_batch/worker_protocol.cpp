@@ -76,7 +76,9 @@ std::string ended(int index, const JobResult& result) {
 
 std::string pictured(int index, bool made) { return encode(PICTURED, {indexNumber(index), made ? 1u : 0u}); }
 std::string ready(int index) { return encode(READY, {indexNumber(index)}); }
-std::string temporary(const std::string& path, bool exists) { return encode(exists ? TEMPORARY : TEMPORARY_GONE, {}, {path}); }
+std::string temporary(const std::string& path, bool exists) {
+  return encode(exists ? TEMPORARY : TEMPORARY_GONE, {}, {path});
+}
 
 bool takeMessages(std::string& buffer, std::vector<Message>* messages) {
   while (!buffer.empty()) {
