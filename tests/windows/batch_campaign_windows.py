@@ -131,7 +131,7 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     # Large enough that a worker is found while it converts.
-    for name, size in (("big1", "300M"), ("big2", "200M")):
+    for name, size in (("big1", "200M"), ("big2", "200M")):
         subprocess.run([vskgen, "--output", os.path.join(work, name + ".vsk"), "--bytes", size, "--seed", name[-1]],
                        check=True, stdout=subprocess.DEVNULL)
     for i in range(4):
