@@ -105,13 +105,18 @@ class Pool {
   }
 
  private:
-  void startWorker() {
+  // A worker that dies at once every time must not be replaced for ever:
+  // each job may cost two, and the first N are the pool's.
+  bool startWorker() {
+    if (starts_ >= size_ + MOST_HANDINGS * static_cast<int>(jobs_.size())) return false;
+    ++starts_;
     const int id = transport_.start(arguments_);
-    if (id < 0) return;
+    if (id < 0) return false;
     Worker worker;
     worker.id = id;
     worker.inputClosed = !transport_.send(id, protocol::greeting());
     workers_.push_back(std::move(worker));
+    return !workers_.back().inputClosed;
   }
 
   JobState& state(int index) { return states_[static_cast<std::size_t>(index)]; }
@@ -125,12 +130,16 @@ class Pool {
                        [this](int index) { return !states_[static_cast<std::size_t>(index)].ready; });
   }
 
-  // An idle worker first: N inputs go to N workers. Then, when more wait,
+  // An idle worker first, else a new one while fewer than N take jobs (one
+  // that died is replaced): N inputs go to N workers. Then, when more wait,
   // one with room for a second.
   Worker* nextFreeWorker() {
     for (Worker& worker : workers_) {
       if (takesJobs(worker) && worker.jobs.empty()) return &worker;
     }
+    const auto live =
+        std::count_if(workers_.begin(), workers_.end(), [this](const Worker& each) { return takesJobs(each); });
+    if (live < size_ && startWorker()) return &workers_.back();
     for (Worker& worker : workers_) {
       if (takesJobs(worker) && worker.jobs.size() < JOBS_PER_WORKER) return &worker;
     }
@@ -155,15 +164,7 @@ class Pool {
       const auto next = nextFreeJob();
       if (next == waiting_.end()) break;
       Worker* worker = nextFreeWorker();
-      if (worker == nullptr) {
-        const auto live =
-            std::count_if(workers_.begin(), workers_.end(), [this](const Worker& each) { return takesJobs(each); });
-        if (live >= size_) break;
-        const std::size_t before = workers_.size();
-        startWorker();
-        if (workers_.size() == before) break;
-        continue;
-      }
+      if (worker == nullptr) break;
       const int index = *next;
       waiting_.erase(next);
       JobState& job = state(index);
@@ -188,8 +189,10 @@ class Pool {
   }
 
   void handle(const WorkerEvent& event) {
-    if (event.worker < 0) return;
-    Worker& worker = workers_[static_cast<std::size_t>(event.worker)];
+    const auto found =
+        std::find_if(workers_.begin(), workers_.end(), [&](const Worker& each) { return each.id == event.worker; });
+    if (found == workers_.end()) return;
+    Worker& worker = *found;
     if (event.kind == WorkerEvent::Kind::OutputEnded) {
       lose(worker);
     } else if (event.kind == WorkerEvent::Kind::Bytes && !worker.garbled) {
@@ -340,6 +343,7 @@ class Pool {
   std::vector<JobState> states_;
   std::deque<Worker> workers_;  // a deque: a worker's entry never moves
   std::deque<int> waiting_;
+  int starts_ = 0;
   std::atomic<bool> stopRequested_{false};
   std::mutex stopMutex_;
   std::condition_variable stopped_;
