@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t SAMPLES = 64;
 constexpr int PINGS = 5;
-constexpr std::uintmax_t LARGE_SURVEY_BYTES = std::uintmax_t{64} << 20;
+constexpr std::uintmax_t LARGE_SURVEY_BYTES = std::uintmax_t{150} << 20;
 const std::string EARLIER = "an earlier SEG-Y file that must stay as it is";
 
 class BatchCampaign : public BatchTest {

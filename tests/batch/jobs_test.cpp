@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t SAMPLES = 64;
-constexpr std::uintmax_t LARGE_SURVEY_BYTES = std::uintmax_t{64} << 20;
+constexpr std::uintmax_t LARGE_SURVEY_BYTES = std::uintmax_t{150} << 20;
 
 using BatchJobs = BatchTest;
 
