@@ -58,6 +58,8 @@ Preview writePreview(const std::string& segyFile, std::FILE* picture, const std:
   const std::vector<std::uint8_t> pixels = builder.greyPixels(&stretch);
   std::string problem;
   if (!writeGreyPng(picture, preview.geometry.width, preview.geometry.height, pixels, &problem)) {
+    // The encoder says only that a write failed; the stream knows why (a full disk).
+    if (std::ferror(picture) != 0 && errno != 0) problem = std::strerror(errno);
     return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), problem.c_str()));
   }
   if (std::fflush(picture) != 0) {
