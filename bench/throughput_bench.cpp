@@ -151,6 +151,7 @@ const ChannelSet* channelSetNamed(const std::string& name) {
 // Nobody reads what the benchmark's conversions report.
 class QuietReport final : public JobReport {
  public:
+  void begun() override {}
   void counting() override {}
   void converting(unsigned long) override {}
   void progress(int) override {}

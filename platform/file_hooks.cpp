@@ -10,8 +10,23 @@ std::mutex hookMutex;
 WriteFaultHook writeFault;
 ReadHook readHook;
 std::atomic<bool> hooksSet{false};  // keeps the lock out of every call when no test hook is set
+std::mutex standInMutex;
+std::string standInFor;
+std::string standIn;
 
 }  // namespace
+
+void setCreateStandIn(const std::string& name, const std::string& replacement) {
+  std::lock_guard<std::mutex> lock(standInMutex);
+  standInFor = name;
+  standIn = replacement;
+}
+
+std::string nameToOpen(const char* fileName, DWORD creationDisposition) {
+  std::lock_guard<std::mutex> lock(standInMutex);
+  if (creationDisposition == CREATE_ALWAYS && !standInFor.empty() && standInFor == fileName) return standIn;
+  return fileName;
+}
 
 void callReadHook(HANDLE file) {
   if (!hooksSet.load(std::memory_order_acquire)) return;

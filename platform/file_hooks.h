@@ -4,6 +4,10 @@
 
 #include "platform/files.h"
 
+#include <string>
+
+// The name CreateFileA opens for fileName (setCreateStandIn).
+std::string nameToOpen(const char* fileName, DWORD creationDisposition);
 // Calls the read hook, if one is set, on the reading thread.
 void callReadHook(HANDLE file);
 // How many of bytesToWrite the write hook allows (all when none is set).

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
@@ -44,6 +45,12 @@ std::uint64_t fileSize64(HANDLE file);
 // few MiB behind the writer, so the final sync waits only for the last of
 // them. Off by default: the window leaves that to the system.
 void setWriteBehind(bool on);
+
+// For veskconv-batch, which writes each output in a hidden folder until it
+// is complete while the window names it as the user did (in its text header
+// and its messages): while set, a CREATE_ALWAYS of exactly `name` creates
+// `standIn` instead. Empty strings reset it. Any thread.
+void setCreateStandIn(const std::string& name, const std::string& standIn);
 
 // Test seam: when set, every WriteFile first asks the hook how many of the
 // requested bytes may be written (returning fewer makes a short write that

@@ -108,6 +108,8 @@ void SetLastError(DWORD error) { lastError = error; }
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* /*securityAttributes*/,
                    DWORD creationDisposition, DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
   if (fileName == nullptr || fileName[0] == '\0') return failOpen(-1, ERROR_PATH_NOT_FOUND);
+  const std::string name = nameToOpen(fileName, creationDisposition);
+  fileName = name.c_str();
   const bool wantRead = (desiredAccess & GENERIC_READ) != 0;
   const bool wantWrite = (desiredAccess & GENERIC_WRITE) != 0;
   // Non-blocking: a FIFO without a peer must never hold the open up.

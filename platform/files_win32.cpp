@@ -58,7 +58,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* 
     return INVALID_HANDLE_VALUE;
   }
   const kernel32::OpenedFile opened =
-      kernel32::openFile(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+      kernel32::openFile(nameToOpen(fileName, creationDisposition).c_str(), desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
   if (opened.handle == nullptr) {
     lastError = opened.error;
     return INVALID_HANDLE_VALUE;

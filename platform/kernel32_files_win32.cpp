@@ -1,5 +1,7 @@
 #include "platform/kernel32_files.h"
 
+#include "platform/code_page_text.h"
+
 #include <windows.h>
 
 #include <cctype>
@@ -59,7 +61,10 @@ OpenedFile openFile(const char* name, std::uint32_t access, std::uint32_t shareM
   // CREATE_ALWAYS would empty even an empty file; only one that holds
   // something is emptied, once the share check has let us in.
   const DWORD opening = disposition == CREATE_ALWAYS ? OPEN_ALWAYS : disposition;
-  HANDLE const file = ::CreateFileA(name, access, shareMode, nullptr, opening, attributes, nullptr);
+  // The W call with the code page's own conversion: the A one takes no name
+  // longer than MAX_PATH, even in its \\?\ form.
+  HANDLE const file =
+      ::CreateFileW(codepage::toWide(name).c_str(), access, shareMode, nullptr, opening, attributes, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {nullptr, lastError()};
   if (::GetFileType(file) != FILE_TYPE_DISK) return refuse(file, ERROR_BAD_FILE_TYPE);
   if (disposition == CREATE_ALWAYS) {

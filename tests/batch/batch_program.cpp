@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@ constexpr int SIGNAL_EXIT_BASE = 128;
 constexpr std::size_t READ_CHUNK = 4096;
 constexpr auto HANG_LIMIT = std::chrono::minutes(5);
 constexpr auto POLL = std::chrono::milliseconds(2);
+constexpr std::uintmax_t UNDER_WAY_BYTES = std::uintmax_t{1} << 20;
 constexpr const char* OUT_FILE = "batch.out";
 constexpr const char* ERR_FILE = "batch.err";
 
@@ -73,8 +75,8 @@ int exitCodeOf(int status) {
 
 }  // namespace
 
-RunningBatch BatchTest::startBatch(const std::vector<std::string>& arguments) const {
-  return RunningBatch{spawn(arguments, -1)};
+RunningBatch BatchTest::startBatch(const std::vector<std::string>& arguments, const Launch& launch) const {
+  return RunningBatch{spawn(arguments, launch)};
 }
 
 BatchRun BatchTest::finish(const RunningBatch& batch) const {
@@ -99,7 +101,7 @@ BatchRun BatchTest::finish(const RunningBatch& batch) const {
   return run;
 }
 
-int BatchTest::spawn(const std::vector<std::string>& arguments, int terminalChild) const {
+int BatchTest::spawn(const std::vector<std::string>& arguments, const Launch& launch) const {
   const std::string& program = installedBatch();
   if (program.empty()) {
     ADD_FAILURE() << "veskconv-batch could not be installed";
@@ -114,10 +116,21 @@ int BatchTest::spawn(const std::vector<std::string>& arguments, int terminalChil
   const pid_t child = ::fork();
   if (child == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(EXEC_FAILED);
+    for (const int signal : {SIGINT, SIGHUP, SIGPIPE}) ::signal(signal, SIG_DFL);
+    for (const int signal : launch.ignoredSignals) ::signal(signal, SIG_IGN);
+    if (launch.fileSizeLimit > 0) {
+      const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
     const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = terminalChild >= 0 ? terminalChild : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err =
+        launch.stderrTo >= 0 ? launch.stderrTo : ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    ::dup2(nothing, STDIN_FILENO);
+    for (const int stream : launch.closedStreams) ::close(stream);
+    if (launch.ownProcessGroup) ::setpgid(0, 0);
     ::execv(program.c_str(), argv.data());
     ::_exit(EXEC_FAILED);
   }
@@ -133,7 +146,9 @@ BatchRun BatchTest::runBatch(const std::vector<std::string>& arguments, bool std
     ADD_FAILURE() << "no pseudo-terminal";
     return run;
   }
-  const int child = spawn(arguments, terminalChild);
+  Launch launch;
+  launch.stderrTo = terminalChild;
+  const int child = spawn(arguments, launch);
   ::close(terminalChild);
   if (child < 0) {
     ::close(terminal);
@@ -150,6 +165,83 @@ std::string BatchTest::fileBytes(const std::string& file) const { return textOf(
 
 bool BatchTest::exists(const std::string& file) const { return std::filesystem::exists(file); }
 
+std::vector<std::filesystem::path> BatchTest::pendingFolders(const std::filesystem::path& where) const {
+  std::vector<std::filesystem::path> found;
+  for (const auto& entry : std::filesystem::directory_iterator(where)) {
+    if (entry.path().filename().string().rfind(".veskconv-", 0) == 0) found.push_back(entry.path());
+  }
+  return found;
+}
+
+
+// waitid with WNOWAIT looks at the batch's end without taking it from finish().
+bool BatchTest::underWay(const RunningBatch& batch, const std::string& output) const {
+  const std::filesystem::path file(path(output));
+  for (;;) {
+    for (const std::filesystem::path& pending : pendingFolders(file.parent_path())) {
+      std::error_code error;
+      if (std::filesystem::file_size(pending / file.filename(), error) > UNDER_WAY_BYTES) return true;
+    }
+    siginfo_t ended{};
+    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
+      return false;
+    }
+    std::this_thread::sleep_for(POLL);
+  }
+}
+
+std::vector<int> BatchTest::workersOf(const RunningBatch& batch) {
+  std::vector<int> workers;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+    // pid (name) state ppid ...: the name may hold anything but the last ')'.
+    std::istringstream fields(line.substr(line.rfind(')') + 1));
+    std::string state;
+    int parent = 0;
+    if (fields >> state >> parent && parent == batch.pid) {
+      workers.push_back(std::stoi(entry.path().filename().string()));
+    }
+  }
+  return workers;
+}
+
+int BatchTest::workerHolding(const RunningBatch& batch, const std::string& file) const {
+  const std::string held = std::filesystem::canonical(file).string();
+  for (;;) {
+    for (const int worker : workersOf(batch)) {
+      std::error_code error;
+      for (const auto& open : std::filesystem::directory_iterator("/proc/" + std::to_string(worker) + "/fd", error)) {
+        if (std::filesystem::read_symlink(open.path(), error).string() == held) return worker;
+      }
+    }
+    siginfo_t ended{};
+    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
+      return -1;
+    }
+    std::this_thread::sleep_for(POLL);
+  }
+}
+
+int BatchTest::holdOpen(const std::string& file, const char* redirection) const {
+  const std::string ready = path("held.ready");
+  std::filesystem::remove(ready);
+  const std::string script =
+      std::string("exec 3") + redirection + "'" + file + "' && touch '" + ready + "' && exec sleep 300";
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    ::execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
+    ::_exit(EXEC_FAILED);
+  }
+  while (!std::filesystem::exists(ready)) std::this_thread::sleep_for(POLL);
+  return holder;
+}
+
+void BatchTest::release(int holder) {
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+}
 
 vsk::FileSpec fourPairs(std::uint32_t samples) {
   vsk::FileSpec spec;

@@ -25,41 +25,11 @@ constexpr int PINGS = 5;
 const std::string EARLIER = "an earlier SEG-Y file that must stay as it is";
 // Large enough that a signal reliably lands during the conversion.
 constexpr std::uintmax_t LARGE_SURVEY_BYTES = std::uintmax_t{400} << 20;
-constexpr std::uintmax_t UNDER_WAY_BYTES = std::uintmax_t{1} << 20;
 
 class BatchSafety : public BatchTest {
  protected:
   void good(const std::string& name) { writeSurvey(name, survey_files::twoPairsAndSubbottom(SAMPLES), PINGS); }
   void place(const std::string& name) const { std::ofstream(path(name), std::ios::binary) << EARLIER; }
-
-  // The hidden folders the batch writes in: none may be left after a run.
-  std::vector<fs::path> pendingFolders() const {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      if (entry.path().filename().string().rfind(".veskconv-", 0) == 0) found.push_back(entry.path());
-    }
-    return found;
-  }
-
-  // A shell that holds file open with the redirection given ("<" or ">>")
-  // until it is killed, as another program would.
-  pid_t holdOpen(const std::string& file, const char* redirection) const {
-    const std::string ready = path("held.ready");
-    fs::remove(ready);
-    const std::string script = std::string("exec 3") + redirection + "'" + file + "' && touch '" + ready +
-                               "' && exec sleep 300";
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-      ::execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    while (!fs::exists(ready)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    return holder;
-  }
-  static void release(pid_t holder) {
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
-  }
 };
 
 TEST_F(BatchSafety, FilesThatAreNoFilesAreRefusedAndNothingBlocks) {
@@ -79,7 +49,7 @@ TEST_F(BatchSafety, FilesThatAreNoFilesAreRefusedAndNothingBlocks) {
   EXPECT_TRUE(fs::is_fifo(path("fifo.SEG")));
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   EXPECT_FALSE(exists("/dev/null.SEG"));
-  EXPECT_TRUE(pendingFolders().empty());
+  EXPECT_TRUE(pendingFolders(folder).empty());
 }
 
 TEST_F(BatchSafety, ASurveyStillBeingRecordedIsInUse) {
@@ -91,7 +61,7 @@ TEST_F(BatchSafety, ASurveyStillBeingRecordedIsInUse) {
   EXPECT_NE(run.err.find("ERROR: Error opening file [line.vsk]. Check for IN USE state.\n"), std::string::npos)
       << run.err;
   EXPECT_FALSE(exists(path("line.SEG")));
-  EXPECT_TRUE(pendingFolders().empty());
+  EXPECT_TRUE(pendingFolders(folder).empty());
   EXPECT_EQ(runBatch({"-c", "pair1", "line.vsk"}).exitCode, 0) << "converts once the recorder has let go";
 }
 
@@ -106,7 +76,7 @@ TEST_F(BatchSafety, AnOutputAViewerHoldsOpenIsLeftAsItWas) {
             std::string::npos)
       << run.err;
   EXPECT_EQ(fileBytes(path("line.SEG")), EARLIER);
-  EXPECT_TRUE(pendingFolders().empty());
+  EXPECT_TRUE(pendingFolders(folder).empty());
 }
 
 TEST_F(BatchSafety, AStoppedRunLeavesTheEarlierOutputAndNoPartialOne) {
@@ -115,27 +85,18 @@ TEST_F(BatchSafety, AStoppedRunLeavesTheEarlierOutputAndNoPartialOne) {
     SCOPED_TRACE(strsignal(signal));
     place("big.SEG");
     const RunningBatch batch = startBatch({"-c", "pair1", "big.vsk"});
-    // Stopped once the conversion is well under way.
-    bool underWay = false;
-    while (!underWay) {
-      for (const fs::path& pending : pendingFolders()) {
-        std::error_code error;
-        underWay = underWay || fs::file_size(pending / "big.SEG", error) > UNDER_WAY_BYTES;
-      }
-      if (::waitpid(batch.pid, nullptr, WNOHANG) != 0) break;
-    }
-    ASSERT_TRUE(underWay) << "the batch ended before it could be stopped";
+    ASSERT_TRUE(underWay(batch, "big.SEG")) << "the batch ended before it could be stopped";
     ::kill(batch.pid, signal);
     const BatchRun run = finish(batch);
     EXPECT_EQ(run.exitCode, 128 + signal);
     EXPECT_EQ(fileBytes(path("big.SEG")), EARLIER) << "the earlier output stays until a run succeeds";
     if (signal == SIGKILL) {
       // Only the hidden folder may remain; nothing else is named like a result.
-      EXPECT_LE(pendingFolders().size(), 1u);
-      for (const fs::path& pending : pendingFolders()) fs::remove_all(pending);
+      EXPECT_LE(pendingFolders(folder).size(), 1u);
+      for (const fs::path& pending : pendingFolders(folder)) fs::remove_all(pending);
     } else {
       EXPECT_NE(run.err.find("veskconv-batch: interrupted\n"), std::string::npos) << run.err;
-      EXPECT_TRUE(pendingFolders().empty());
+      EXPECT_TRUE(pendingFolders(folder).empty());
     }
     for (const auto& entry : fs::directory_iterator(folder)) {
       const std::string name = entry.path().filename().string();
@@ -145,7 +106,7 @@ TEST_F(BatchSafety, AStoppedRunLeavesTheEarlierOutputAndNoPartialOne) {
   const BatchRun complete = runBatch({"-c", "pair1", "big.vsk"});
   EXPECT_EQ(complete.exitCode, 0) << complete.err;
   EXPECT_NE(fileBytes(path("big.SEG")), EARLIER);
-  EXPECT_TRUE(pendingFolders().empty());
+  EXPECT_TRUE(pendingFolders(folder).empty());
 }
 
 TEST_F(BatchSafety, AConversionWithoutATraceFailsAndWritesNothing) {

@@ -3,13 +3,18 @@
 // file without traces; pictures that would replace an input, the SEG-Y file
 // itself or an earlier picture are refused.
 #include "batch_program.h"
+#include "hardening_support.h"
 #include "preview_support.h"
 #include "survey_files.h"
+
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <numeric>
 
 namespace {
@@ -42,9 +47,9 @@ std::string describedByLibpng(const std::string& png) {
 
 class BatchPreview : public BatchTest {
  protected:
-  bool noPartsLeft() const {
+  bool nothingPendingLeft() const {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-      if (entry.path().filename().string().find(".part") != std::string::npos) return false;
+      if (entry.path().filename().string().rfind(".veskconv-", 0) == 0) return false;
     }
     return true;
   }
@@ -60,7 +65,7 @@ TEST_F(BatchPreview, APictureBesideEachSegyFile) {
   const std::string pil = describedByPil(path("line.png"));
   EXPECT_EQ(pil.rfind("L 240 9 ", 0), 0u) << pil;
   EXPECT_EQ(pil, describedByLibpng(path("line.png")));
-  EXPECT_TRUE(noPartsLeft());
+  EXPECT_TRUE(nothingPendingLeft());
 }
 
 TEST_F(BatchPreview, PicturesInAFolderNamedAfterPreviewOrWithEquals) {
@@ -89,7 +94,7 @@ TEST_F(BatchPreview, PicturesInAFolderNamedAfterPreviewOrWithEquals) {
   run = runBatch({"-c", "ch2", "--preview=missing", "line2.vsk"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err.rfind("veskconv-batch: --preview=missing: not an existing folder\n", 0), 0u) << run.err;
-  EXPECT_TRUE(noPartsLeft());
+  EXPECT_TRUE(nothingPendingLeft());
 }
 
 TEST_F(BatchPreview, AConversionWithoutTracesGivesNeitherSegyFileNorPicture) {
@@ -140,7 +145,70 @@ TEST_F(BatchPreview, APictureNeverReplacesAnInputTheSegyFileOrAnEarlierPicture) 
             std::string::npos)
       << run.err;
   EXPECT_EQ(describedByPil(path("pictures/line.png")).rfind("L 120 9 ", 0), 0u) << "the first picture stays";
-  EXPECT_TRUE(noPartsLeft());
+  EXPECT_TRUE(nothingPendingLeft());
+}
+
+// The picture follows the SEG-Y file's rules: written through a link, never
+// over what is no file or what another program holds; a trace of any length
+// the writer makes is drawn; and where no picture can be made, none of an
+// earlier run stays beside the new SEG-Y file.
+TEST_F(BatchPreview, APictureIsPublishedAsTheSegyFileIs) {
+  writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(SAMPLES), PINGS);
+  std::filesystem::create_directory(path("pictures"));
+  std::ofstream(path("pictures/real.png")) << "older";
+  std::filesystem::create_symlink("pictures/real.png", path("line.png"));
+  BatchRun run = runBatch({"-c", "pair1", "--preview", "line.vsk"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(path("line.png")));
+  EXPECT_EQ(describedByLibpng(path("pictures/real.png")).rfind("L 240 9 ", 0), 0u);
+
+  std::filesystem::remove(path("line.png"));
+  ASSERT_EQ(::mkfifo(path("line.png").c_str(), 0600), 0);
+  run = runBatch({"-c", "pair1", "--preview", "line.vsk"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("ERROR: The picture [line.png] could not be written: it is not a regular file.\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(path("line.png")));
+
+  std::filesystem::remove(path("line.png"));
+  std::ofstream(path("line.png")) << "a viewer shows this";
+  const int viewer = holdOpen(path("line.png"), "<");
+  run = runBatch({"-c", "pair1", "--preview", "line.vsk"});
+  release(viewer);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("ERROR: The picture [line.png] could not be written: another program holds it"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(fileBytes(path("line.png")), "a viewer shows this");
+
+  // A million samples a trace: more digits than the text header has room for.
+  ASSERT_TRUE(writePatternSurvey(path("long.vsk"), pairAndSubbottom(1000000), 2,
+                                 [](int, int, std::uint32_t i) { return static_cast<std::uint16_t>(i / 100); }));
+  run = runBatch({"-c", "subbottom", "--preview", "long.vsk"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("long.vsk: picture "), std::string::npos) << run.err;
+  EXPECT_EQ(describedByPil(path("long.png")).rfind("L ", 0), 0u);
+
+  // A disk with room for the SEG-Y file but not for the picture.
+  std::string why;
+  const std::string full = path("full");
+  std::filesystem::create_directory(full);
+  if (!hardening::mountTmpfs(full, std::uint64_t{64} << 10, false, &why)) GTEST_SKIP() << why;
+  std::ofstream(full + "/noise.png") << std::string(30000, 'x');
+  ASSERT_TRUE(writePatternSurvey(path("noise.vsk"), pairAndSubbottom(2000), 60, [](int ping, int, std::uint32_t i) {
+    return static_cast<std::uint16_t>((i * 2654435761u + static_cast<std::uint32_t>(ping) * 40503u) >> 7);
+  }));
+  run = runBatch({"-c", "subbottom", "--preview=full", "noise.vsk"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("ERROR: The picture [full/noise.png] could not be written: No space left on device. The "
+                         "picture [full/noise.png] of an earlier run was removed: it did not show this SEG-Y file.\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(exists(full + "/noise.png"));
+  EXPECT_TRUE(exists(path("noise.SEG")));
+  EXPECT_TRUE(nothingPendingLeft());
+  ::umount2(full.c_str(), MNT_DETACH);
 }
 
 }  // namespace

@@ -41,12 +41,3 @@ void PreviewTest::convert(const std::string& survey, const std::string& segy, co
   quit();
   ASSERT_TRUE(boxes().empty()) << boxes().front().text;
 }
-
-std::vector<std::string> PreviewTest::filesNamedWith(const std::string& part) const {
-  std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    const std::string name = entry.path().filename().string();
-    if (name.find(part) != std::string::npos) found.push_back(name);
-  }
-  return found;
-}

@@ -35,6 +35,4 @@ class PreviewTest : public ProgramTest {
   // The whole program converts survey into segy as a user would (the
   // options set whatever the settings file restored), then quits.
   void convert(const std::string& survey, const std::string& segy, const Conversion& conversion);
-  // Every file in the test's folder whose name contains `part`.
-  std::vector<std::string> filesNamedWith(const std::string& part) const;
 };

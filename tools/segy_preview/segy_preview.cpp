@@ -2,10 +2,12 @@
 
 #include "tools/segy_preview/png_grey_file.h"
 #include "tools/segy_preview/preview_texts.h"
-#include "tools/segy_preview/replacing_file.h"
 #include "tools/segy_preview/segy_reader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -39,8 +41,7 @@ bool readTraces(SegyReader& reader, PictureBuilder& builder) {
 
 }  // namespace
 
-Preview writePreview(const std::string& segyFile, const std::string& pictureFile,
-                     const ReplacingFile::TemporaryWatch& watch) {
+Preview writePreview(const std::string& segyFile, std::FILE* picture, const std::string& pictureName) {
   SegyReader reader;
   if (!reader.open(segyFile)) return failed(reader.problem());
   const SegyLayout& layout = reader.layout();
@@ -55,18 +56,27 @@ Preview writePreview(const std::string& segyFile, const std::string& pictureFile
   preview.geometry = builder.geometry();
   GreyStretch stretch;
   const std::vector<std::uint8_t> pixels = builder.greyPixels(&stretch);
-
-  ReplacingFile picture(pictureFile, watch);
-  std::FILE* file = picture.open();
-  if (file == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), picture.problem().c_str()));
   std::string problem;
-  if (!writeGreyPng(file, preview.geometry.width, preview.geometry.height, pixels, &problem)) {
-    return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), problem.c_str()));
+  if (!writeGreyPng(picture, preview.geometry.width, preview.geometry.height, pixels, &problem)) {
+    // The encoder says only that a write failed; the stream knows why (a full disk).
+    if (std::ferror(picture) != 0 && errno != 0) problem = std::strerror(errno);
+    return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), problem.c_str()));
   }
-  if (!picture.commit()) {
-    return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), picture.problem().c_str()));
+  if (std::fflush(picture) != 0) {
+    return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), std::strerror(errno)));
   }
   preview.status = PreviewStatus::Written;
+  return preview;
+}
+
+Preview writePreview(const std::string& segyFile, const std::string& pictureFile) {
+  std::FILE* picture = std::fopen(pictureFile.c_str(), "wb");
+  if (picture == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
+  Preview preview = writePreview(segyFile, picture, pictureFile);
+  if (std::fclose(picture) != 0 && preview.status == PreviewStatus::Written) {
+    preview = failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
+  }
+  if (preview.status != PreviewStatus::Written) std::remove(pictureFile.c_str());
   return preview;
 }
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "tools/segy_preview/preview_picture.h"
-#include "tools/segy_preview/replacing_file.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 enum class PreviewStatus { Written, NoTraces, Failed };
@@ -19,13 +19,14 @@ struct Preview {
 };
 
 // Streams segyFile once, start to end; memory is bounded by the largest
-// picture, whatever the file's size. The picture replaces pictureFile whole
-// or leaves it as it was (NoTraces and Failed write nothing); the caller
-// makes sure that pictureFile is neither the SEG-Y file nor anything else
-// that must be kept.
-// watch hears of the picture's temporary file (replacing_file.h).
-Preview writePreview(const std::string& segyFile, const std::string& pictureFile,
-                     const ReplacingFile::TemporaryWatch& watch = {});
+// picture, whatever the file's size. The picture is written to `picture`,
+// open for writing and left open: the caller made the file and puts it in
+// place or removes it (veskconv-batch publishes it as it does the SEG-Y
+// file). Messages name it as pictureName.
+Preview writePreview(const std::string& segyFile, std::FILE* picture, const std::string& pictureName);
+// The same into pictureFile, created or emptied, and removed again unless a
+// picture was written whole.
+Preview writePreview(const std::string& segyFile, const std::string& pictureFile);
 
 // The picture's name for a SEG-Y file: its base name (up to its last
 // period) with ".png", in `folder`, or beside the SEG-Y file when folder is

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -25,10 +26,11 @@ constexpr int TR_SAMPLES = 115;
 
 constexpr std::uint16_t FORMAT_16_BIT_INTEGER = 3;
 
-// Line 6, column 43 of the text header: the sample count as "%d"; "BITS/IN"
-// begins at column 49.
+// Line 6, column 43 of the text header: the sample count as "%d", 6 columns
+// before "BITS/IN" begins at column 49 and covers the digits of a longer count.
 constexpr std::size_t TEXT_SAMPLE_COUNT_AT = 5 * 80 + 42;
 constexpr std::size_t TEXT_SAMPLE_COUNT_CHARS = 6;
+constexpr std::uint64_t SIXTEEN_BITS = 65536;
 
 std::uint16_t shortAt(const unsigned char* header, int segyByte, bool bigEndian) {
   std::uint16_t value = 0;
@@ -42,21 +44,71 @@ std::int32_t longAt(const unsigned char* header, int segyByte, bool bigEndian) {
   return static_cast<std::int32_t>(OrderLong(bigEndian ? 1 : 0, value));
 }
 
-// The whole sample count when the text header states one whose low 16 bits
-// are the binary header's; else the binary header's.
-std::uint32_t samplesPerTrace(const unsigned char* reelHeader, std::uint16_t binaryHeaderSamples) {
-  std::uint64_t stated = 0;
+// The digits the text header shows of the sample count, and how many.
+struct StatedCount {
+  std::uint64_t value = 0;
   std::size_t digits = 0;
-  for (; digits < TEXT_SAMPLE_COUNT_CHARS; ++digits) {
-    const unsigned char c = reelHeader[TEXT_SAMPLE_COUNT_AT + digits];
+};
+
+StatedCount statedCount(const unsigned char* reelHeader) {
+  StatedCount stated;
+  for (; stated.digits < TEXT_SAMPLE_COUNT_CHARS; ++stated.digits) {
+    const unsigned char c = reelHeader[TEXT_SAMPLE_COUNT_AT + stated.digits];
     if (c < '0' || c > '9') break;
-    stated = stated * 10 + (c - '0');
+    stated.value = stated.value * 10 + (c - '0');
   }
-  if (digits > 0 && static_cast<std::uint16_t>(stated) == binaryHeaderSamples) return static_cast<std::uint32_t>(stated);
-  return binaryHeaderSamples;
+  return stated;
+}
+
+bool startsWith(std::uint64_t count, const StatedCount& stated) {
+  return stated.digits == 0 || std::to_string(count).compare(0, stated.digits, std::to_string(stated.value)) == 0;
+}
+
+// Whether the trace header at `offset` reads as the second trace this system
+// writes: trace number 2 of the first record, or 1 of the second.
+bool secondTraceAt(const std::string& path, std::uint64_t offset, std::uint32_t tracesPerRecord,
+                   std::uint16_t binaryHeaderSamples, bool bigEndian) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  unsigned char header[TRACE_HEADER_BYTES];
+  if (!file.seekg(static_cast<std::streamoff>(offset)) ||
+      !file.read(reinterpret_cast<char*>(header), sizeof header)) {
+    return false;
+  }
+  const std::int32_t number = longAt(header, TR_TRACE_NUMBER, bigEndian);
+  return number == (tracesPerRecord > 1 ? 2 : 1) && shortAt(header, TR_SAMPLES, bigEndian) == binaryHeaderSamples;
 }
 
 }  // namespace
+
+// The binary and trace headers hold the count's low 16 bits, and the text
+// header as many of its digits as 6 columns hold: a shorter count stated
+// whole there is taken; else the count whose low 16 bits and leading digits
+// are the headers' and whose whole records fill the file, among several the
+// one whose second trace header is where it belongs. None: the binary
+// header's, and the file is found not to read as written.
+std::uint32_t SegyReader::samplesPerTrace(const unsigned char* reelHeader, std::uint64_t fileSize) const {
+  const std::uint16_t binary = shortAt(reelHeader, BIN_SAMPLES_PER_TRACE, layout_.bigEndian);
+  StatedCount stated = statedCount(reelHeader);
+  if (stated.digits > 0 && stated.value % SIXTEEN_BITS != binary) stated = {};
+  if (stated.digits > 0 && stated.digits < TEXT_SAMPLE_COUNT_CHARS) return static_cast<std::uint32_t>(stated.value);
+  const std::uint64_t traceArea = fileSize - REEL_HEADER_BYTES;
+  std::vector<std::uint64_t> candidates;
+  for (std::uint64_t count = binary == 0 ? SIXTEEN_BITS : binary;
+       count <= UINT32_MAX && TRACE_HEADER_BYTES + SAMPLE_BYTES * count <= traceArea; count += SIXTEEN_BITS) {
+    const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * count;
+    if (traceArea % traceBytes != 0 || (traceArea / traceBytes) % layout_.tracesPerRecord != 0) continue;
+    if (startsWith(count, stated)) candidates.push_back(count);
+  }
+  if (candidates.empty()) return stated.digits > 0 ? static_cast<std::uint32_t>(stated.value) : binary;
+  for (const std::uint64_t count : candidates) {
+    const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * count;
+    if (candidates.size() == 1 || traceArea == traceBytes ||
+        secondTraceAt(path_, REEL_HEADER_BYTES + traceBytes, layout_.tracesPerRecord, binary, layout_.bigEndian)) {
+      return static_cast<std::uint32_t>(count);
+    }
+  }
+  return static_cast<std::uint32_t>(candidates.front());
+}
 
 SegyReader::SegyReader() = default;
 
@@ -91,7 +143,7 @@ bool SegyReader::open(const std::string& path) {
   if (layout_.tracesPerRecord == 0 || layout_.tracesPerRecord > MAX_TRACES_PER_RECORD) {
     return fail(previewText(SEGY_TRACES_PER_RECORD, path.c_str(), layout_.tracesPerRecord, MAX_TRACES_PER_RECORD));
   }
-  layout_.samplesPerTrace = samplesPerTrace(reel, shortAt(reel, BIN_SAMPLES_PER_TRACE, layout_.bigEndian));
+  layout_.samplesPerTrace = samplesPerTrace(reel, size);
   if (layout_.samplesPerTrace == 0) return fail(previewText(SEGY_NO_SAMPLES, path.c_str()));
 
   const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * std::uint64_t{layout_.samplesPerTrace};

@@ -40,10 +40,10 @@ class SegyReader {
   // layout that the header states. False, with problem(), when it does not
   // read as such a file.
   //
-  // The binary header's samples per trace holds only the low 16 bits of the
-  // count; the text header's line 6 holds the whole count and is taken when
-  // the two agree. An empty file (a conversion that met no sonar ping
-  // writes nothing) reads as one without traces.
+  // The headers hold only the low 16 bits of the sample count, and the text
+  // header at most its first 6 digits: a longer count is taken from the
+  // file's size. An empty file (a conversion that met no sonar ping writes
+  // nothing) reads as one without traces.
   bool open(const std::string& path);
   const SegyLayout& layout() const { return layout_; }
 
@@ -60,6 +60,7 @@ class SegyReader {
 
  private:
   bool fail(std::string problem);
+  std::uint32_t samplesPerTrace(const unsigned char* reelHeader, std::uint64_t fileSize) const;
   bool readExactly(void* bytes, std::size_t count);
 
   std::string path_;

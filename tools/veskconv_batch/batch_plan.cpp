@@ -38,7 +38,7 @@ class Planner {
   }
 
   Job plan(const std::string& input) {
-    Job job{input, outputFor(options_, input), {}, {}, {}};
+    Job job{input, outputFor(options_, input), {}, {}, {}, identityOf(input)};
     job.refusal = refusalFor(job.output);
     if (!options_.preview || !job.refusal.empty()) return job;
     job.picture = pictureNameFor(job.output, options_.previewFolder);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "tools/veskconv_batch/batch_options.h"
+#include "tools/veskconv_batch/output_names.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@ struct Job {
   // input, the output itself, or a file an earlier input writes).
   std::string picture;
   std::string pictureRefusal;
+  // The survey under any of its names: no two processes may hold it at once.
+  std::optional<FileIdentity> survey;
 };
 
 std::vector<Job> planJobs(const BatchOptions& options);

@@ -1,5 +1,7 @@
 #include "tools/veskconv_batch/batch_report.h"
 
+#include "tools/veskconv_batch/batch_texts.h"
+
 namespace {
 
 // Carriage return, then erase to the end of the line.
@@ -12,13 +14,17 @@ constexpr double BYTES_PER_MB = 1e6;
 class BatchReport::Entry final : public JobReport {
  public:
   Entry(BatchReport& report, int index) : report_(report), index_(index) {}
+  void begun() override {
+    std::lock_guard<std::mutex> lock(report_.mutex_);
+    begunAt = true;
+  }
   void counting() override { report_.update(index_, Stage::Counting, 0, 0); }
   void converting(unsigned long count) override { report_.update(index_, Stage::Converting, count, 0); }
   void progress(int value) override { report_.update(index_, Stage::Waiting, 0, value); }
   void message(const std::string& caption, const std::string& text) override { report_.message(caption, text); }
 
   Stage stage = Stage::Waiting;
-  bool converted = false;  // a conversion was under way when it ended
+  bool begunAt = false;
   unsigned long pings = 0;
   int percent = 0;
 
@@ -98,8 +104,23 @@ int BatchReport::converted() const {
   return converted_;
 }
 
+void BatchReport::stopped() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (int index = 0; index < static_cast<int>(entries_.size()); ++index) {
+    const Entry& entry = *entries_[static_cast<std::size_t>(index)];
+    if (entry.stage == Stage::Ended) continue;
+    const bool begun = entry.begunAt || entry.stage != Stage::Waiting;
+    const std::string& input = jobs_[static_cast<std::size_t>(index)].input;
+    writeLasting(formatted(begun ? STOPPED_UNFINISHED : NOT_STARTED, input.c_str()));
+  }
+  if (terminal_ && drawn_) std::fputs(REDRAW, stream_);
+  std::fflush(stream_);
+  closed_ = true;
+}
+
 void BatchReport::summary(double seconds) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (closed_) return;
   const double rate = seconds > 0.0 ? static_cast<double>(bytes_) / BYTES_PER_MB / seconds : 0.0;
   std::fprintf(stream_, "%d of %zu files converted, %llu traces, %llu bytes, %.2f s, %.1f MB/s\n", converted_,
                jobs_.size(), static_cast<unsigned long long>(traces_), static_cast<unsigned long long>(bytes_),
@@ -126,6 +147,7 @@ std::string BatchReport::statusLine() const {
 }
 
 void BatchReport::writeLasting(const std::string& line) {
+  if (closed_) return;
   std::fprintf(stream_, "%s%s\n", terminal_ && drawn_ ? REDRAW : "", line.c_str());
   drawn_ = false;
   drawStatus();
@@ -133,7 +155,7 @@ void BatchReport::writeLasting(const std::string& line) {
 }
 
 void BatchReport::drawStatus() {
-  if (!terminal_) return;
+  if (!terminal_ || closed_) return;
   const std::string status = statusLine();
   if (status.empty()) {
     if (drawn_) std::fputs(REDRAW, stream_);

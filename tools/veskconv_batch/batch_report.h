@@ -29,6 +29,9 @@ class BatchReport final : public BatchSink {
   // --preview: pictures that were due and not made.
   int picturesMissing() const;
   void summary(double seconds);
+  // A stop: every input not yet ended said to be stopped unfinished, or not
+  // started; nothing is written after.
+  void stopped();
 
  private:
   class Entry;
@@ -48,6 +51,7 @@ class BatchReport final : public BatchSink {
   std::vector<std::unique_ptr<Entry>> entries_;
   mutable std::mutex mutex_;
   bool drawn_ = false;  // the status line is on the terminal without its line feed
+  bool closed_ = false;
   int converted_ = 0;
   int picturesMissing_ = 0;
   std::uint64_t traces_ = 0;

@@ -5,6 +5,7 @@
 #include "tools/veskconv_batch/batch_report.h"
 #include "tools/veskconv_batch/interruption.h"
 #include "tools/veskconv_batch/job_runner.h"
+#include "tools/veskconv_batch/worker.h"
 #include "tools/veskconv_batch/worker_pool.h"
 
 #include <unistd.h>
@@ -33,11 +34,12 @@ int runHere(const BatchOptions& options, const std::vector<Job>& jobs, BatchRepo
 
 int runBatch(const BatchOptions& options) {
   if (options.worker) return runWorker(options);
-  watchForInterruption();
+  watchForInterruption(ProcessRole::Batch);
   disableProfileFiles();
   const auto started = std::chrono::steady_clock::now();
   const std::vector<Job> jobs = planJobs(options);
   BatchReport report(stderr, ::isatty(STDERR_FILENO) != 0, jobs);
+  onInterrupted([&report] { report.stopped(); });
   const int workers = std::min(options.jobs, static_cast<int>(jobs.size()));
   int done = 0;
   if (options.info) {
@@ -48,5 +50,6 @@ int runBatch(const BatchOptions& options) {
     report.summary(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     if (report.picturesMissing() > 0) done = -1;
   }
+  onInterrupted({});
   return done == static_cast<int>(jobs.size()) ? EXIT_ALL_CONVERTED : EXIT_SOME_FAILED;
 }

@@ -1,34 +1,16 @@
-#include "tools/veskconv_batch/interruption.h"
-
-#include "tools/veskconv_batch/batch_texts.h"
+#include "tools/veskconv_batch/interruption_system.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
 
-constexpr int SIGNAL_EXIT_BASE = 128;
-
-struct Watch {
-  std::recursive_mutex mutex;
-  std::vector<std::string> temporaries;
-  std::function<void(int)> hook;
-};
-
-Watch& watch() {
-  static auto* instance = new Watch;  // the watcher may outlive static destruction
-  return *instance;
-}
-
-constexpr int STOP_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int STANDARD_STREAMS = 3;
 
 // The handler only passes the signal on: whichever thread the kernel picks
 // (the program's, or one a library started), the watcher takes it from here.
@@ -41,54 +23,61 @@ void passOn(int signal) {
   errno = saved;
 }
 
-[[noreturn]] void endOnSignal(int signal) {
-  Watch& state = watch();
-  std::lock_guard<std::recursive_mutex> lock(state.mutex);
-  if (state.hook) state.hook(signal);
-  for (auto path = state.temporaries.rbegin(); path != state.temporaries.rend(); ++path) {
-    if (::unlink(path->c_str()) != 0) ::rmdir(path->c_str());
-  }
-  std::fprintf(stderr, "\n%s: %s\n", PROGRAM_TAG, INTERRUPTED);
-  std::fflush(stderr);
-  ::_exit(SIGNAL_EXIT_BASE + signal);
+bool ignoredAtStart(int signal) {
+  struct sigaction current {};
+  return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
-}  // namespace
-
-void watchForInterruption() {
-  if (::pipe2(signalPipe, O_CLOEXEC) != 0) return;
-  std::thread([] {
-    unsigned char signal = 0;
-    while (::read(signalPipe[0], &signal, 1) != 1) {
-    }
-    endOnSignal(signal);
-  }).detach();
+void take(int signal) {
   struct sigaction action {};
   action.sa_handler = passOn;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (const int signal : STOP_SIGNALS) ::sigaction(signal, &action, nullptr);
+  ::sigaction(signal, &action, nullptr);
 }
 
-void interruptNow(int signal) { endOnSignal(signal); }
-
-void addTemporary(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(watch().mutex);
-  watch().temporaries.push_back(path);
+// A closed standard stream gets /dev/null, so that no pipe of ours lands on
+// it and takes what is written there.
+void keepStandardStreamsTaken() {
+  for (int descriptor = 0; descriptor < STANDARD_STREAMS; ++descriptor) {
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", O_RDWR);
+    if (opened >= 0 && opened != descriptor) ::close(opened);
+  }
 }
 
-void forgetTemporary(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(watch().mutex);
-  std::vector<std::string>& paths = watch().temporaries;
-  paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
+}  // namespace
+
+namespace interruption_system {
+
+void takeStopRequests(ProcessRole role, void (*stop)(int signal)) {
+  keepStandardStreamsTaken();
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
+  if (role == ProcessRole::Worker) {
+    // Its batch answers the terminal and the caller; a batch that is gone
+    // cannot take the results.
+    ::signal(SIGINT, SIG_IGN);
+    ::signal(SIGHUP, SIG_IGN);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  }
+  if (::pipe2(signalPipe, O_CLOEXEC) != 0) return;
+  std::thread([stop] {
+    unsigned char signal = 0;
+    while (::read(signalPipe[0], &signal, 1) != 1) {
+    }
+    stop(signal);
+  }).detach();
+  take(SIGTERM);
+  if (role == ProcessRole::Batch) {
+    for (const int signal : {SIGINT, SIGHUP}) {
+      if (!ignoredAtStart(signal)) take(signal);
+    }
+  }
 }
 
-void withoutInterruption(const std::function<void()>& work) {
-  std::lock_guard<std::recursive_mutex> lock(watch().mutex);
-  work();
-}
+bool removePath(const std::string& path) { return ::unlink(path.c_str()) == 0 || ::rmdir(path.c_str()) == 0; }
 
-void onInterruption(std::function<void(int)> hook) {
-  std::lock_guard<std::recursive_mutex> lock(watch().mutex);
-  watch().hook = std::move(hook);
-}
+void endProcess(int exitCode) { ::_exit(exitCode); }
+
+}  // namespace interruption_system

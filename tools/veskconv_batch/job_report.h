@@ -11,6 +11,8 @@
 class JobReport {
  public:
   virtual ~JobReport() = default;
+  // The job is under way: from here a stop leaves it unfinished.
+  virtual void begun() = 0;
   virtual void counting() = 0;
   virtual void converting(unsigned long pings) = 0;
   virtual void progress(int percent) = 0;

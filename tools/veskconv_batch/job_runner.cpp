@@ -1,6 +1,5 @@
 #include "tools/veskconv_batch/job_runner.h"
 
-#include "app/file_selection.h"
 #include "app/ui_texts.h"
 #include "platform/files.h"
 #include "tools/veskconv_batch/batch_texts.h"
@@ -42,7 +41,11 @@ void JobRunner::convert(int index, const Job& job) {
   JobReport& report = sink_.job(index);
   if (!job.refusal.empty()) {
     report.error(job.refusal);
-  } else if (mayConvert(report, job)) {
+    sink_.ended(index, JobResult{});
+    return;
+  }
+  report.begun();
+  if (mayConvert(report, job)) {
     convertThroughWindow(index, job);
     return;
   }
@@ -52,23 +55,26 @@ void JobRunner::convert(int index, const Job& job) {
 // What the window would refuse only after the work, or not at all, is
 // refused before: files that are no files, and an output held elsewhere.
 bool JobRunner::mayConvert(JobReport& report, const Job& job) {
-  for (const std::string& name : {job.input, job.output}) {
-    if (isSpecialFile(name)) {
-      report.error(formatted(NOT_REGULAR_FILE, name.c_str()));
-      return false;
+  const char* refusal = nullptr;
+  const std::string* name = &job.output;
+  if (isSpecialFile(job.input)) {
+    refusal = NOT_REGULAR_FILE;
+    name = &job.input;
+  } else {
+    switch (replaceable(job.output)) {
+      case Replaceable::Yes: return true;
+      case Replaceable::NotAFile: refusal = NOT_REGULAR_FILE; break;
+      case Replaceable::Folder: refusal = NAME_IS_FOLDER; break;
+      case Replaceable::Held: refusal = SEGY_OPEN_ERROR; break;
     }
   }
-  if (isFolder(job.output)) {
-    report.error(formatted(NAME_IS_FOLDER, job.output.c_str()));
-    return false;
-  }
-  if (!mayReplace(job.output)) {
-    report.error(formatted(SEGY_OPEN_ERROR, job.output.c_str()));
-    return false;
-  }
-  return true;
+  report.error(formatted(refusal, name->c_str()));
+  return false;
 }
 
+// The window is given the output's own name, as a user types it, and writes
+// the pending file in its place: the same bytes as by hand, and the same
+// names accepted.
 void JobRunner::convertThroughWindow(int index, const Job& job) {
   JobReport& report = sink_.job(index);
   auto pending = std::make_unique<PendingOutput>();
@@ -76,17 +82,16 @@ void JobRunner::convertThroughWindow(int index, const Job& job) {
   JobResult result;
   if (!pending->create(job.output, &why)) {
     report.error(formatted(OUTPUT_NOT_WRITABLE, job.output.c_str(), why.c_str()));
-  } else if (pending->path().size() > DIALOG_NAME_LIMIT - 1) {
-    report.error(formatted(PENDING_NAME_TOO_LONG, job.output.c_str(), pending->path().size(),
-                           static_cast<unsigned>(DIALOG_NAME_LIMIT - 1)));
   } else {
+    setCreateStandIn(job.output, pending->path());
     WindowSession session(ui_, report);
     if (session.start()) {
-      result.converted = convertIn(session, report, job, pending->path());
+      result.converted = convertIn(session, report, job);
       result.traces = session.tracesWritten();
       result.bytes = session.bytesWritten();
       end(session, report, job.input);
     }
+    setCreateStandIn({}, {});
   }
   if (result.converted) {
     publisher_.submit(index, job, std::move(pending), result);
@@ -97,7 +102,7 @@ void JobRunner::convertThroughWindow(int index, const Job& job) {
   sink_.ended(index, JobResult{});
 }
 
-bool JobRunner::convertIn(WindowSession& session, JobReport& report, const Job& job, const std::string& output) {
+bool JobRunner::convertIn(WindowSession& session, JobReport& report, const Job& job) {
   if (!session.openInput(job.input)) return false;
   if (!session.offers(*options_.channels)) {
     report.error(
@@ -106,7 +111,7 @@ bool JobRunner::convertIn(WindowSession& session, JobReport& report, const Job& 
   }
   // Nobody sees the processing information of a batch, and each ping's
   // five texts cost more than the ping's conversion (bench/).
-  return session.openOutput(output) && session.chooseOptions(options_) && session.setProcessingInfo(false) &&
+  return session.openOutput(job.output) && session.chooseOptions(options_) && session.setProcessingInfo(false) &&
          session.process();
 }
 

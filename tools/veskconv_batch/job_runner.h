@@ -26,7 +26,7 @@ class JobRunner {
  private:
   bool mayConvert(JobReport& report, const Job& job);
   void convertThroughWindow(int index, const Job& job);
-  bool convertIn(WindowSession& session, JobReport& report, const Job& job, const std::string& output);
+  bool convertIn(WindowSession& session, JobReport& report, const Job& job);
   void end(WindowSession& session, JobReport& report, const std::string& input);
 
   const BatchOptions& options_;

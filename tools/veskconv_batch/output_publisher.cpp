@@ -1,9 +1,14 @@
 #include "tools/veskconv_batch/output_publisher.h"
 
+#include "tools/segy_preview/preview_texts.h"
 #include "tools/segy_preview/segy_preview.h"
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/interruption.h"
 #include "tools/veskconv_batch/output_names.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -92,27 +97,36 @@ void OutputPublisher::putSyncedInPlace(std::unique_lock<std::mutex>& lock) {
 void OutputPublisher::putInPlace(Item& item) {
   JobReport& report = sink_.job(item.index);
   JobResult result = item.result;
-  std::string why;
-  if (item.syncFailed) {
-    result.converted = false;
-  } else if (!mayReplace(item.job.output)) {
-    // Held elsewhere since it was checked: the window could not replace it now.
-    report.error(formatted(SEGY_OPEN_ERROR, item.job.output.c_str()));
-    report.error(formatted(OUTPUT_LEFT_AS_IT_WAS, item.job.output.c_str()));
-    result.converted = false;
-  } else if (!item.pending->putInPlace(&why)) {
-    report.error(formatted(OUTPUT_NOT_PUT_IN_PLACE, item.job.output.c_str(), why.c_str()));
-    result.converted = false;
-  } else {
-    std::lock_guard<std::mutex> lock(mutex_);
-    folders_.insert(item.pending->folder());
-  }
-  item.pending.reset();
-  sink_.ended(item.index, result);
+  // The rename and its report together: a stop says "converted" of exactly
+  // the outputs that are in place.
+  withoutInterruption([&] {
+    std::string why;
+    if (item.syncFailed) {
+      result.converted = false;
+    } else if (replaceable(item.job.output) != Replaceable::Yes) {
+      // Held elsewhere since it was checked: the window could not replace it now.
+      report.error(formatted(SEGY_OPEN_ERROR, item.job.output.c_str()));
+      report.error(formatted(OUTPUT_LEFT_AS_IT_WAS, item.job.output.c_str()));
+      result.converted = false;
+    } else if (!item.pending->putInPlace(&why)) {
+      report.error(formatted(OUTPUT_NOT_PUT_IN_PLACE, item.job.output.c_str(), why.c_str()));
+      result.converted = false;
+    } else {
+      placed(item.pending->folder());
+    }
+    item.pending.reset();
+    sink_.ended(item.index, result);
+  });
   if (result.converted && !item.job.picture.empty()) sink_.pictured(item.index, makePicture(item));
 }
 
-// From the file as written, read back: the picture also proves that it reads.
+void OutputPublisher::placed(const std::string& folder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  folders_.insert(folder);
+}
+
+// From the file as written, read back: the picture also proves that it
+// reads. It is published as the SEG-Y file is.
 bool OutputPublisher::makePicture(const Item& item) {
   JobReport& report = sink_.job(item.index);
   const Job& job = item.job;
@@ -120,15 +134,38 @@ bool OutputPublisher::makePicture(const Item& item) {
     report.error(job.pictureRefusal);
     return false;
   }
-  const Preview preview = writePreview(job.output, job.picture, [](const std::string& temporary, bool exists) {
-    if (exists) {
-      addTemporary(temporary);
-    } else {
-      forgetTemporary(temporary);
+  const char* why = nullptr;
+  switch (replaceable(job.picture)) {
+    case Replaceable::Yes: break;
+    case Replaceable::NotAFile: why = PICTURE_NOT_A_FILE; break;
+    case Replaceable::Folder: why = PICTURE_IS_FOLDER; break;
+    case Replaceable::Held: why = PICTURE_HELD; break;
+  }
+  if (why != nullptr) {
+    report.error(previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
+    return false;
+  }
+  PendingOutput pending;
+  std::string problem;
+  Preview preview;
+  if (!pending.create(job.picture, &problem)) {
+    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+  } else if (std::FILE* picture = pending.openForWriting(&problem); picture == nullptr) {
+    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+  } else {
+    preview = writePreview(job.output, picture, job.picture);
+    const bool closed = std::fclose(picture) == 0;
+    if (!closed) problem = std::strerror(errno);
+    const bool published = preview.status != PreviewStatus::Written ||
+                           (closed && pending.sync(&problem) && pending.putInPlace(&problem));
+    if (!published) {
+      preview.status = PreviewStatus::Failed;
+      preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
     }
-  });
+  }
   switch (preview.status) {
     case PreviewStatus::Written:
+      placed(pending.folder());
       report.message(job.input, formatted(PICTURE_WRITTEN, preview.geometry.width, preview.geometry.height,
                                           job.picture.c_str()));
       return true;
@@ -138,6 +175,12 @@ bool OutputPublisher::makePicture(const Item& item) {
     case PreviewStatus::Failed:
       break;
   }
-  report.error(preview.problem);
+  // A picture of an earlier run would now stand beside a SEG-Y file it does
+  // not show; this run would have replaced it.
+  if (removeReplaceable(job.picture)) {
+    report.error(formatted(EARLIER_PICTURE_REMOVED, preview.problem.c_str(), job.picture.c_str()));
+  } else {
+    report.error(preview.problem);
+  }
   return false;
 }

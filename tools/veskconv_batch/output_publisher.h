@@ -28,7 +28,7 @@ class OutputPublisher {
 
   // A converted job: its output is checked once more, put in place, and the
   // job's end reported; then its picture, when one is due, is made from the
-  // output as written.
+  // output as written and published as the output was.
   void submit(int index, const Job& job, std::unique_ptr<PendingOutput> pending, const JobResult& result);
   // Waits until everything submitted is in place and its folder synced.
   void finish();
@@ -47,6 +47,7 @@ class OutputPublisher {
   // The oldest items whose sync is over, renamed and reported in order.
   void putSyncedInPlace(std::unique_lock<std::mutex>& lock);
   void putInPlace(Item& item);
+  void placed(const std::string& folder);
   bool makePicture(const Item& item);
 
   BatchSink& sink_;

@@ -1,7 +1,4 @@
-#include "tools/veskconv_batch/pending_output.h"
-
-#include "platform/path_queries.h"
-#include "tools/veskconv_batch/interruption.h"
+#include "tools/veskconv_batch/pending_output_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,12 +7,27 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
-constexpr char FOLDER_PATTERN[] = ".veskconv-XXXXXX";
+constexpr mode_t FOLDER_MODE = 0700;
 constexpr mode_t PERMISSION_BITS = 07777;
+
+bool syncPath(const std::string& path, int flags) {
+  const int descriptor = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const bool synced = ::fsync(descriptor) == 0;
+  return ::close(descriptor) == 0 && synced;
+}
+
+bool failed(std::string* error) {
+  *error = std::strerror(errno);
+  return false;
+}
+
+}  // namespace
+
+namespace pending_output_system {
 
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -28,74 +40,47 @@ std::string nameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool syncPath(const std::string& path, int flags) {
-  const int descriptor = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (descriptor < 0) return false;
-  const bool synced = ::fsync(descriptor) == 0;
-  return ::close(descriptor) == 0 && synced;
+std::string inFolder(const std::string& folder, const std::string& name) {
+  return (folder == "/" ? std::string() : folder) + "/" + name;
 }
 
-}  // namespace
+std::string usablePath(const std::string& path) { return path; }
 
-bool PendingOutput::create(const std::string& finalPath, std::string* error) {
-  discard();
-  target_ = followLinks(finalPath);
-  const std::string parent = folderOf(target_);
-  std::string pattern = (parent == "/" ? std::string() : parent) + "/" + FOLDER_PATTERN;
-  std::vector<char> folder(pattern.begin(), pattern.end());
-  folder.push_back('\0');
-  if (::mkdtemp(folder.data()) == nullptr) {
-    *error = std::strerror(errno);
-    return false;
-  }
-  folder_ = folder.data();
-  addTemporary(folder_);
-  path_ = folder_ + "/" + nameOf(finalPath);
-  addTemporary(path_);
+bool makeFolder(const std::string& path, bool* taken, std::string* error) {
+  if (::mkdir(path.c_str(), FOLDER_MODE) == 0) return true;
+  *taken = errno == EEXIST;
+  return failed(error);
+}
+
+bool syncFile(const std::string& path, std::string* error) {
+  return syncPath(path, O_RDONLY) || failed(error);
+}
+
+std::FILE* openForWriting(const std::string& path, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) failed(error);
+  return file;
+}
+
+void syncFolder(const std::string& folder) { syncPath(folder, O_RDONLY | O_DIRECTORY); }
+
+bool keepsakeOf(const std::string& path, Keepsake* keepsake) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return false;
+  *keepsake = {status.st_uid, status.st_gid, status.st_mode & PERMISSION_BITS};
   return true;
 }
 
-bool PendingOutput::sync(std::string* error) {
-  if (syncPath(path_, O_RDONLY)) return true;
-  *error = std::strerror(errno);
-  discard();
-  return false;
+// The owner first: a change of owner clears the set-user-ID bits.
+void handOn(const Keepsake& keepsake, const std::string& path) {
+  if (::chown(path.c_str(), keepsake.owner, keepsake.group) != 0) {
+    [[maybe_unused]] const int groupOnly = ::chown(path.c_str(), static_cast<uid_t>(-1), keepsake.group);
+  }
+  ::chmod(path.c_str(), keepsake.mode);
 }
 
-bool PendingOutput::putInPlace(std::string* error) {
-  // A file replaced keeps its permissions, as one emptied and rewritten would.
-  struct stat replaced {};
-  if (::stat(target_.c_str(), &replaced) == 0) ::chmod(path_.c_str(), replaced.st_mode & PERMISSION_BITS);
-  bool renamed = false;
-  withoutInterruption([&] {
-    renamed = std::rename(path_.c_str(), target_.c_str()) == 0;
-    if (!renamed) {
-      *error = std::strerror(errno);
-      return;
-    }
-    forgetTemporary(path_);
-    path_.clear();
-  });
-  discard();
-  return renamed;
+bool replace(const std::string& from, const std::string& to, std::string* error) {
+  return std::rename(from.c_str(), to.c_str()) == 0 || failed(error);
 }
 
-std::string PendingOutput::folder() const { return folderOf(target_); }
-
-// The new name must survive a power cut as well as the bytes behind it.
-void PendingOutput::syncFolder(const std::string& folder) { syncPath(folder, O_RDONLY | O_DIRECTORY); }
-
-void PendingOutput::discard() {
-  withoutInterruption([this] {
-    if (!path_.empty()) {
-      ::unlink(path_.c_str());
-      forgetTemporary(path_);
-      path_.clear();
-    }
-    if (!folder_.empty()) {
-      ::rmdir(folder_.c_str());
-      forgetTemporary(folder_);
-      folder_.clear();
-    }
-  });
-}
+}  // namespace pending_output_system

@@ -1,26 +1,25 @@
-#include "tools/veskconv_batch/pending_output.h"
+#include "tools/veskconv_batch/pending_output_system.h"
 
 #include "platform/code_page_text.h"
-#include "platform/path_queries.h"
 #include "platform/system_error_text.h"
-#include "tools/veskconv_batch/interruption.h"
 
 #include <windows.h>
 
-#include <random>
+#include <cerrno>
+#include <cstring>
 
-// The folder is made hidden, as a name starting with a period is on Linux.
-// Renaming the written file over the final one is MoveFileExW with
-// MOVEFILE_WRITE_THROUGH: it returns once the new name is on the disk, so
-// there is no folder to sync afterwards (Windows has no such call for users:
-// syncFolder does nothing here). ReplaceFileW is not used: when it fails
-// midway it may leave the final name without any file.
+// Names are the active code page's bytes; a name longer than MAX_PATH is
+// reached through its \\?\ form, so that a final name the window takes is
+// never refused for the 17 bytes of the hidden folder. Renaming the written
+// file over the final one is MoveFileExW with MOVEFILE_WRITE_THROUGH: it
+// returns once the new name is on the disk, so there is no folder to sync
+// afterwards (Windows has no such call for users). ReplaceFileW is not used:
+// when it fails midway it may leave the final name without any file.
 namespace {
 
-constexpr char FOLDER_PREFIX[] = ".veskconv-";
-constexpr char NAME_LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr int NAME_LETTER_COUNT = 6;
-constexpr int NAME_ATTEMPTS = 100;
+constexpr char EXTENDED_PREFIX[] = "\\\\?\\";
+constexpr char UNC_PREFIX[] = "\\\\";
+constexpr char EXTENDED_UNC_PREFIX[] = "\\\\?\\UNC\\";
 // What a file replaced keeps of its attributes, as a file emptied and
 // rewritten would; read-only never gets this far (the window cannot write it).
 constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -30,11 +29,24 @@ constexpr char HELD_ELSEWHERE[] = "another program holds it open, or it is write
 
 std::size_t lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
 
+std::wstring wide(const std::string& path) { return codepage::toWide(path); }
+
+bool failed(std::string* error) {
+  *error = systemErrorText(::GetLastError());
+  return false;
+}
+
+}  // namespace
+
+namespace pending_output_system {
+
 std::string folderOf(const std::string& path) {
   const std::size_t slash = lastSeparator(path);
   if (slash == std::string::npos) return ".";
   // "C:\line.SEG" lies in "C:\", not in "C:" (the drive's current folder).
-  return slash == 0 || (slash == 2 && path[1] == ':') ? path.substr(0, slash + 1) : path.substr(0, slash);
+  return slash == 0 || (slash == 2 && path[1] == ':') || (slash == 6 && path.rfind(EXTENDED_PREFIX, 0) == 0)
+             ? path.substr(0, slash + 1)
+             : path.substr(0, slash);
 }
 
 std::string nameOf(const std::string& path) {
@@ -46,100 +58,70 @@ std::string inFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '\\' || folder.back() == '/' ? folder + name : folder + "\\" + name;
 }
 
-std::string randomLetters() {
-  static thread_local std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof NAME_LETTERS - 2);
-  std::string letters;
-  for (int i = 0; i < NAME_LETTER_COUNT; ++i) letters += NAME_LETTERS[pick(generator)];
-  return letters;
+// The W call: the A one takes no more than MAX_PATH either.
+std::string usablePath(const std::string& path) {
+  if (path.size() < MAX_PATH || path.rfind(EXTENDED_PREFIX, 0) == 0) return path;
+  const std::wstring name = wide(path);
+  const DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  const std::optional<std::string> bytes = codepage::fromWide(full);
+  if (!bytes) return path;
+  if (bytes->rfind(UNC_PREFIX, 0) == 0) return EXTENDED_UNC_PREFIX + bytes->substr(2);
+  return EXTENDED_PREFIX + *bytes;
 }
 
-std::string lastErrorText() { return systemErrorText(::GetLastError()); }
-
-std::string replaceErrorText(bool targetExists) {
-  const DWORD error = ::GetLastError();
-  if (targetExists && (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)) {
-    return std::string(HELD_ELSEWHERE) + " (" + systemErrorText(error) + ")";
+bool makeFolder(const std::string& path, bool* taken, std::string* error) {
+  if (::CreateDirectoryW(wide(path).c_str(), nullptr)) {
+    ::SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return true;
   }
-  return systemErrorText(error);
+  *taken = ::GetLastError() == ERROR_ALREADY_EXISTS;
+  return failed(error);
 }
 
-}  // namespace
-
-bool PendingOutput::create(const std::string& finalPath, std::string* error) {
-  discard();
-  target_ = followLinks(finalPath);
-  const std::string parent = folderOf(target_);
-  std::string folder;
-  for (int attempt = 0; attempt < NAME_ATTEMPTS && folder.empty(); ++attempt) {
-    const std::string candidate = inFolder(parent, FOLDER_PREFIX + randomLetters());
-    if (::CreateDirectoryA(candidate.c_str(), nullptr)) {
-      folder = candidate;
-    } else if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-      break;
-    }
-  }
-  if (folder.empty()) {
-    *error = lastErrorText();
-    return false;
-  }
-  folder_ = folder;
-  addTemporary(folder_);
-  ::SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  path_ = inFolder(folder_, nameOf(finalPath));
-  addTemporary(path_);
-  return true;
-}
-
-bool PendingOutput::sync(std::string* error) {
-  HANDLE file = ::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool syncFile(const std::string& path, std::string* error) {
+  HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool synced = file != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file);
-  if (!synced) *error = lastErrorText();
-  if (file != INVALID_HANDLE_VALUE && !::CloseHandle(file) && synced) {
-    synced = false;
-    *error = lastErrorText();
-  }
-  if (!synced) discard();
+  if (file == INVALID_HANDLE_VALUE) return failed(error);
+  bool synced = ::FlushFileBuffers(file) || failed(error);
+  if (!::CloseHandle(file) && synced) synced = failed(error);
   return synced;
 }
 
-bool PendingOutput::putInPlace(std::string* error) {
-  const DWORD replaced = ::GetFileAttributesA(target_.c_str());
-  const bool targetExists = replaced != INVALID_FILE_ATTRIBUTES;
-  if (targetExists && (replaced & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    ::SetFileAttributesA(path_.c_str(), (replaced & KEPT_ATTRIBUTES) | FILE_ATTRIBUTE_ARCHIVE);
+std::FILE* openForWriting(const std::string& path, std::string* error) {
+  std::FILE* file = ::_wfopen(wide(path).c_str(), L"wb");
+  if (file == nullptr) *error = std::strerror(errno);
+  return file;
+}
+
+void syncFolder(const std::string& /*folder*/) {}
+
+bool keepsakeOf(const std::string& path, Keepsake* keepsake) {
+  const DWORD attributes = ::GetFileAttributesW(wide(usablePath(path)).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  keepsake->mode = (attributes & KEPT_ATTRIBUTES) | FILE_ATTRIBUTE_ARCHIVE;
+  return true;
+}
+
+void handOn(const Keepsake& keepsake, const std::string& path) {
+  ::SetFileAttributesW(wide(path).c_str(), keepsake.mode);
+}
+
+bool replace(const std::string& from, const std::string& to, std::string* error) {
+  const bool targetExists = ::GetFileAttributesW(wide(to).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
   }
-  bool moved = false;
-  withoutInterruption([&] {
-    moved = ::MoveFileExW(codepage::toWide(path_).c_str(), codepage::toWide(target_).c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!moved) {
-      *error = replaceErrorText(targetExists);
-      return;
-    }
-    forgetTemporary(path_);
-    path_.clear();
-  });
-  discard();
-  return moved;
+  const DWORD cause = ::GetLastError();
+  failed(error);
+  if (targetExists && (cause == ERROR_ACCESS_DENIED || cause == ERROR_SHARING_VIOLATION)) {
+    *error = std::string(HELD_ELSEWHERE) + " (" + *error + ")";
+  }
+  return false;
 }
 
-std::string PendingOutput::folder() const { return folderOf(target_); }
-
-void PendingOutput::syncFolder(const std::string& /*folder*/) {}
-
-void PendingOutput::discard() {
-  withoutInterruption([this] {
-    if (!path_.empty()) {
-      ::DeleteFileA(path_.c_str());
-      forgetTemporary(path_);
-      path_.clear();
-    }
-    if (!folder_.empty()) {
-      ::RemoveDirectoryA(folder_.c_str());
-      forgetTemporary(folder_);
-      folder_.clear();
-    }
-  });
-}
+}  // namespace pending_output_system

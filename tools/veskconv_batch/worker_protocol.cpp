@@ -1,175 +1,153 @@
 #include "tools/veskconv_batch/worker_protocol.h"
 
-#include <sstream>
+#include <cstdlib>
 
 namespace worker_protocol {
 
 namespace {
 
-constexpr char JOB = 'J';
-constexpr char COUNTING = 'C';
-constexpr char CONVERTING = 'V';
-constexpr char PROGRESS = 'P';
-constexpr char MESSAGE = 'M';
-constexpr char ENDED = 'E';
-constexpr char PICTURED = 'F';
+// Changes whenever the messages do: a worker of another build is not greeted.
+constexpr std::uint64_t PROTOCOL_VERSION = 2;
+// A header line is a letter and a few numbers; anything longer is no message.
+constexpr std::size_t HEADER_LIMIT = 200;
 
-std::string header(char kind, int index) { return std::string(1, kind) + ' ' + std::to_string(index); }
-
-// One message at the front of buffer: its header's fields and the counted
-// bytes behind it. Partial when the buffer does not hold it all yet.
-struct Frame {
-  bool complete = false;
-  bool valid = true;
-  char kind = 0;
-  std::istringstream fields;
-  std::string payload;
-  std::size_t length = 0;
+// Per kind: how many numbers the header line holds, and how many of them,
+// at its end, count the bytes of texts behind it.
+struct Shape {
+  std::size_t numbers;
+  std::size_t texts;
 };
 
-// Frames whose header ends in byte counts carry that many bytes behind it.
-bool readFrame(const std::string& buffer, Frame& frame, std::size_t payloadCounts) {
-  const std::size_t lineEnd = buffer.find('\n');
-  if (lineEnd == std::string::npos) return true;
-  const std::string line = buffer.substr(0, lineEnd);
-  if (line.empty()) {
-    frame.valid = false;
-    return false;
+bool shapeOf(char kind, Shape* shape) {
+  switch (kind) {
+    case GREETING: *shape = {1, 0}; return true;
+    case JOB: *shape = {5, 4}; return true;
+    case STOP: *shape = {0, 0}; return true;
+    case BEGUN:
+    case COUNTING:
+    case READY: *shape = {1, 0}; return true;
+    case CONVERTING:
+    case PROGRESS:
+    case PICTURED: *shape = {2, 0}; return true;
+    case MESSAGE: *shape = {3, 2}; return true;
+    case ENDED: *shape = {4, 0}; return true;
+    case TEMPORARY:
+    case TEMPORARY_GONE: *shape = {1, 1}; return true;
+    default: return false;
   }
-  frame.kind = line[0];
-  std::istringstream counts(line.substr(1));
-  int index = 0;
-  counts >> index;
-  std::size_t payloadBytes = 0;
-  for (std::size_t i = 0; i < payloadCounts; ++i) {
-    std::size_t count = 0;
-    if (!(counts >> count)) {
-      frame.valid = false;
-      return false;
-    }
-    payloadBytes += count;
-  }
-  if (buffer.size() < lineEnd + 1 + payloadBytes) return true;
-  frame.fields.str(line.substr(1));
-  frame.payload = buffer.substr(lineEnd + 1, payloadBytes);
-  frame.length = lineEnd + 1 + payloadBytes;
-  frame.complete = true;
-  return true;
 }
 
-std::size_t payloadCountsOf(char kind) {
-  if (kind == MESSAGE) return 2;
-  if (kind == JOB) return 4;
-  return 0;
+std::string encode(char kind, const std::vector<std::uint64_t>& numbers, const std::vector<std::string>& texts = {}) {
+  std::string bytes(1, kind);
+  for (const std::uint64_t number : numbers) bytes += ' ' + std::to_string(number);
+  for (const std::string& text : texts) bytes += ' ' + std::to_string(text.size());
+  bytes += '\n';
+  for (const std::string& text : texts) bytes += text;
+  return bytes;
 }
+
+std::uint64_t indexNumber(int index) { return static_cast<std::uint64_t>(index); }
 
 }  // namespace
 
+std::string greeting() { return encode(GREETING, {PROTOCOL_VERSION}); }
+
 std::string job(int index, const Job& job) {
-  return header(JOB, index) + ' ' + std::to_string(job.input.size()) + ' ' + std::to_string(job.output.size()) +
-         ' ' + std::to_string(job.picture.size()) + ' ' + std::to_string(job.pictureRefusal.size()) + '\n' +
-         job.input + job.output + job.picture + job.pictureRefusal;
+  return encode(JOB, {indexNumber(index)}, {job.input, job.output, job.picture, job.pictureRefusal});
 }
 
-std::string counting(int index) { return header(COUNTING, index) + '\n'; }
+std::string stop() { return encode(STOP, {}); }
+std::string begun(int index) { return encode(BEGUN, {indexNumber(index)}); }
+std::string counting(int index) { return encode(COUNTING, {indexNumber(index)}); }
 
-std::string converting(int index, unsigned long pings) {
-  return header(CONVERTING, index) + ' ' + std::to_string(pings) + '\n';
+std::string converting(int index, unsigned long pings) { return encode(CONVERTING, {indexNumber(index), pings}); }
+
+std::string progress(int index, int percent) {
+  return encode(PROGRESS, {indexNumber(index), static_cast<std::uint64_t>(percent < 0 ? 0 : percent)});
 }
-
-std::string progress(int index, int percent) { return header(PROGRESS, index) + ' ' + std::to_string(percent) + '\n'; }
 
 std::string message(int index, const std::string& caption, const std::string& text) {
-  return header(MESSAGE, index) + ' ' + std::to_string(caption.size()) + ' ' + std::to_string(text.size()) + '\n' +
-         caption + text;
+  return encode(MESSAGE, {indexNumber(index)}, {caption, text});
 }
-
-std::string pictured(int index, bool made) { return header(PICTURED, index) + ' ' + (made ? "1" : "0") + '\n'; }
 
 std::string ended(int index, const JobResult& result) {
-  return header(ENDED, index) + ' ' + (result.converted ? "1" : "0") + ' ' + std::to_string(result.traces) + ' ' +
-         std::to_string(result.bytes) + '\n';
+  return encode(ENDED, {indexNumber(index), result.converted ? 1u : 0u, result.traces, result.bytes});
 }
 
-bool takeJobs(std::string& buffer, std::vector<JobMessage>* jobs) {
+std::string pictured(int index, bool made) { return encode(PICTURED, {indexNumber(index), made ? 1u : 0u}); }
+std::string ready(int index) { return encode(READY, {indexNumber(index)}); }
+std::string temporary(const std::string& path, bool exists) {
+  return encode(exists ? TEMPORARY : TEMPORARY_GONE, {}, {path});
+}
+
+bool takeMessages(std::string& buffer, std::vector<Message>* messages) {
   while (!buffer.empty()) {
-    Frame frame;
-    if (!readFrame(buffer, frame, payloadCountsOf(buffer[0])) || !frame.valid) return false;
-    if (!frame.complete) return true;
-    if (frame.kind != JOB) return false;
-    JobMessage message;
-    std::size_t bytes[4] = {};
-    if (!(frame.fields >> message.index >> bytes[0] >> bytes[1] >> bytes[2] >> bytes[3])) return false;
-    std::string* fields[4] = {&message.job.input, &message.job.output, &message.job.picture,
-                              &message.job.pictureRefusal};
-    std::size_t at = 0;
-    for (int i = 0; i < 4; ++i) {
-      *fields[i] = frame.payload.substr(at, bytes[i]);
-      at += bytes[i];
+    const std::size_t lineEnd = buffer.find('\n');
+    if (lineEnd == std::string::npos) return buffer.size() <= HEADER_LIMIT;
+    Shape shape{};
+    if (lineEnd > HEADER_LIMIT || !shapeOf(buffer[0], &shape)) return false;
+    Message message;
+    message.kind = buffer[0];
+    std::vector<std::uint64_t> numbers;
+    const char* at = buffer.c_str() + 1;
+    const char* const end = buffer.c_str() + lineEnd;
+    while (at < end) {
+      if (*at != ' ' || at + 1 >= end || at[1] < '0' || at[1] > '9') return false;
+      char* after = nullptr;
+      numbers.push_back(std::strtoull(at + 1, &after, 10));
+      at = after;
     }
-    jobs->push_back(std::move(message));
-    buffer.erase(0, frame.length);
+    if (at != end || numbers.size() != shape.numbers) return false;
+    std::size_t textBytes = 0;
+    const std::size_t firstCount = shape.numbers - shape.texts;
+    for (std::size_t i = firstCount; i < numbers.size(); ++i) {
+      if (numbers[i] > buffer.max_size() - textBytes) return false;
+      textBytes += numbers[i];
+    }
+    if (buffer.size() - lineEnd - 1 < textBytes) return true;
+    std::size_t textAt = lineEnd + 1;
+    for (std::size_t i = firstCount; i < numbers.size(); ++i) {
+      message.texts.push_back(buffer.substr(textAt, numbers[i]));
+      textAt += numbers[i];
+    }
+    numbers.resize(firstCount);
+    message.numbers = std::move(numbers);
+    messages->push_back(std::move(message));
+    buffer.erase(0, textAt);
   }
   return true;
 }
 
-bool takeReports(std::string& buffer, BatchSink& sink, const std::vector<Job>& jobs, std::vector<int>* doneJobs) {
-  const auto jobCount = static_cast<int>(jobs.size());
-  while (!buffer.empty()) {
-    Frame frame;
-    if (!readFrame(buffer, frame, payloadCountsOf(buffer[0])) || !frame.valid) return false;
-    if (!frame.complete) return true;
-    int index = -1;
-    if (!(frame.fields >> index) || index < 0 || index >= jobCount) return false;
-    switch (frame.kind) {
-      case COUNTING:
-        sink.job(index).counting();
-        break;
-      case CONVERTING: {
-        unsigned long pings = 0;
-        if (!(frame.fields >> pings)) return false;
-        sink.job(index).converting(pings);
-        break;
-      }
-      case PROGRESS: {
-        int percent = 0;
-        if (!(frame.fields >> percent)) return false;
-        sink.job(index).progress(percent);
-        break;
-      }
-      case MESSAGE: {
-        std::size_t captionBytes = 0;
-        if (!(frame.fields >> captionBytes) || captionBytes > frame.payload.size()) return false;
-        sink.job(index).message(frame.payload.substr(0, captionBytes), frame.payload.substr(captionBytes));
-        break;
-      }
-      case ENDED: {
-        int converted = 0;
-        JobResult result;
-        if (!(frame.fields >> converted >> result.traces >> result.bytes)) return false;
-        result.converted = converted != 0;
-        sink.ended(index, result);
-        if (!result.converted || jobs[static_cast<std::size_t>(index)].picture.empty()) doneJobs->push_back(index);
-        break;
-      }
-      case PICTURED: {
-        int made = 0;
-        if (!(frame.fields >> made)) return false;
-        sink.pictured(index, made != 0);
-        doneJobs->push_back(index);
-        break;
-      }
-      default:
-        return false;
-    }
-    buffer.erase(0, frame.length);
+bool takeGreeting(std::string& buffer, bool* complete) {
+  *complete = false;
+  std::vector<Message> messages;
+  const std::size_t lineEnd = buffer.find('\n');
+  if (lineEnd == std::string::npos) return buffer.size() <= HEADER_LIMIT && (buffer.empty() || buffer[0] == GREETING);
+  std::string line = buffer.substr(0, lineEnd + 1);
+  if (!takeMessages(line, &messages) || messages.size() != 1 || messages[0].kind != GREETING ||
+      messages[0].numbers[0] != PROTOCOL_VERSION) {
+    return false;
   }
+  buffer.erase(0, lineEnd + 1);
+  *complete = true;
   return true;
+}
+
+Job jobOf(const Message& message) {
+  Job job;
+  if (message.texts.size() == 4) {
+    job.input = message.texts[0];
+    job.output = message.texts[1];
+    job.picture = message.texts[2];
+    job.pictureRefusal = message.texts[3];
+  }
+  return job;
 }
 
 class ReportSender::Entry final : public JobReport {
  public:
   Entry(ReportSender& sender, int index) : sender_(sender), index_(index) {}
+  void begun() override { sender_.send(worker_protocol::begun(index_)); }
   void counting() override { sender_.send(worker_protocol::counting(index_)); }
   void converting(unsigned long pings) override { sender_.send(worker_protocol::converting(index_, pings)); }
   void progress(int percent) override { sender_.send(worker_protocol::progress(index_, percent)); }
@@ -182,7 +160,7 @@ class ReportSender::Entry final : public JobReport {
   int index_;
 };
 
-ReportSender::ReportSender(Send send) : send_(std::move(send)) {}
+ReportSender::ReportSender(Send send, std::function<void()> lost) : send_(std::move(send)), lost_(std::move(lost)) {}
 
 ReportSender::~ReportSender() = default;
 
@@ -194,8 +172,12 @@ JobReport& ReportSender::job(int index) {
 }
 
 void ReportSender::send(const std::string& bytes) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  send_(bytes);
+  bool sent = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sent = send_(bytes);
+  }
+  if (!sent && lost_) lost_();
 }
 
 }  // namespace worker_protocol
