@@ -6,6 +6,7 @@
 // may flip while the Converter thread reads it, hence atomic (relaxed).
 #pragma once
 
+#include "core/segy_fields.h"
 #include "platform/win_types.h"
 
 #include <atomic>
@@ -18,10 +19,6 @@ struct ChannelHeader;
 constexpr int PATH_BUFFER_SIZE = 260;
 constexpr int MAX_CHANNELS = 8;
 constexpr int PAIR_COUNT = 4;
-constexpr int REEL_HEADER_BYTES = 3600;
-constexpr int TEXT_HEADER_BYTES = 3200;
-constexpr int BINARY_HEADER_BYTES = 400;
-constexpr int TRACE_HEADER_BYTES = 240;
 constexpr int HEADER_BUFFER_BYTES = REEL_HEADER_BYTES + TRACE_HEADER_BYTES;  // 3840
 constexpr DWORD NO_THREAD = 0xFFFFFFFFu;
 

@@ -62,11 +62,11 @@ void checkLocatedChannels(const ConverterContext& context) {
     }
     if (gap) fuzz::fail("a channel located after a missing one");
     const auto* start = reinterpret_cast<const unsigned char*>(channel);
-    if (start < record + sonar::PING_HEADER_BYTES) fuzz::fail("a channel inside the ping header");
+    if (start < record + vsk::PING_HEADER_BYTES) fuzz::fail("a channel inside the ping header");
     const std::uint64_t samples = channelStoredSamples(&context, position);
     const std::uint64_t width = sampleWidth(channelEntry(context.fileHeader, position));
     const auto available = static_cast<std::uint64_t>(recordEnd - start);
-    if (sonar::CHANNEL_HEADER_BYTES + samples * width > available) fuzz::fail("a channel beyond its record");
+    if (vsk::CHANNEL_HEADER_BYTES + samples * width > available) fuzz::fail("a channel beyond its record");
   }
 }
 

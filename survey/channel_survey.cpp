@@ -58,11 +58,11 @@ bool assumeSubbottom(ConverterContext* context, ChannelEntry* entry, int positio
     if (source >= channelEntryCount(header) || subChannel >= MAX_CHANNELS) return false;
   }
   const ChannelEntry* model = channelEntry(header, source);
-  setEntryType(entry, sonar::TYPE_SUBBOTTOM);
+  setEntryType(entry, vsk::TYPE_SUBBOTTOM);
   setEntryFrequency(entry, entryFrequency(model));
   setEntrySubChannel(entry, static_cast<std::uint8_t>(subChannel));
   setEntryBytesPerSample(entry, entryBytesPerSample(model));
-  markChannel(context, subChannel, sonar::TYPE_SUBBOTTOM, entryFrequency(entry));
+  markChannel(context, subChannel, vsk::TYPE_SUBBOTTOM, entryFrequency(entry));
   return true;
 }
 
@@ -74,7 +74,7 @@ void readChannelTable(HWND window, ConverterContext* context) {
   const int entries = channelEntryCount(header);
   for (int position = 0; position < entries; ++position) {
     ChannelEntry* entry = channelEntry(header, position);
-    if (entryType(entry) <= sonar::TYPE_STARBOARD) {
+    if (entryType(entry) <= vsk::TYPE_STARBOARD) {
       lastRecognised = entrySubChannel(entry);
       if (lastRecognised >= MAX_CHANNELS) continue;
       markChannel(context, lastRecognised, entryType(entry), entryFrequency(entry));
@@ -85,9 +85,9 @@ void readChannelTable(HWND window, ConverterContext* context) {
       if (!assumeSubbottom(context, entry, position, lastRecognised)) continue;
     }
     const int subChannel = entrySubChannel(entry);
-    if (entryType(entry) == sonar::TYPE_SUBBOTTOM) {
+    if (entryType(entry) == vsk::TYPE_SUBBOTTOM) {
       context->subbottomChannel = subChannel;
-    } else if (entryType(entry) == sonar::TYPE_PORT) {
+    } else if (entryType(entry) == vsk::TYPE_PORT) {
       int* freePair = std::find(std::begin(context->pairChannel), std::end(context->pairChannel), NO_SUBCHANNEL);
       if (freePair != std::end(context->pairChannel)) *freePair = subChannel;
     }
@@ -135,13 +135,13 @@ std::string channelListText(const ConverterContext& context) {
     char piece[CHANNEL_LIST_PIECE_BYTES] = {};
     const double frequency = context.channelFrequency[subChannel];
     switch (context.channelType[subChannel]) {
-      case sonar::TYPE_SUBBOTTOM:
+      case vsk::TYPE_SUBBOTTOM:
         std::snprintf(piece, sizeof piece, CHANNEL_LIST_SUBBOTTOM, subChannel + 1);
         break;
-      case sonar::TYPE_PORT:
+      case vsk::TYPE_PORT:
         std::snprintf(piece, sizeof piece, CHANNEL_LIST_PORT, subChannel + 1, frequency);
         break;
-      case sonar::TYPE_STARBOARD:
+      case vsk::TYPE_STARBOARD:
         std::snprintf(piece, sizeof piece, CHANNEL_LIST_STARBOARD, subChannel + 1, frequency);
         break;
       default:

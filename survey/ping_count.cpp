@@ -10,6 +10,7 @@
 #include "platform/window.h"
 #include "res/resource_ids.h"
 #include "survey/sonar_file_error.h"
+#include "vsktools/vsk_layout.h"
 #include "vsktools/vsk_reader.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ int countPings(ConverterContext* context) {
       return result;
     }
     if (result != VSK_OK) return result;
-    if (headerType == sonar::HEADER_TYPE_SONAR_PING) ++context->pingCount;
+    if (headerType == vsk::HEADER_TYPE_PING) ++context->pingCount;
     const int percent = percentOf(context->sonarFilePosition, context->sonarFileSize);
     if (percent != context->progressPercent) {
       context->progressPercent = percent;

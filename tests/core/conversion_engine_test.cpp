@@ -402,7 +402,7 @@ TEST_F(ConversionEngine, AnInputThatEndsElsewhereThanWhenItWasCheckedFailsTheRun
 TEST_F(ConversionEngine, PingRecordShorterThanItsChannelsShowsNoData) {
   vsk::FileSpec file = pairAndSubbottom();
   std::vector<std::uint8_t> lying = vsk::encodePing(ping(1, {0, 1, 2}, 10));
-  sonar::setField<std::uint32_t>(lying.data() + 256, sonar::CHANNEL_SAMPLE_COUNT, 100000);
+  vsk::store32(lying.data() + vsk::PING_HEADER_BYTES + vsk::CHANNEL_SAMPLE_COUNT, 100000);
   {
     vsk::Writer writer(sonarPath, file);
     writer.writeBytes(lying);
