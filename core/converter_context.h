@@ -1,4 +1,7 @@
-// The one record through which every part of the program shares state.
+// The one record of a conversion's state that every part of the program
+// shares: options, files, what the survey learnt, the current record and the
+// output buffers. The window and the worker threads are the application's
+// (app/program_state.h).
 //
 // There are no locks: ownership passes by command. A worker owns the fields of
 // its work from its start command until it posts its answer; everything else
@@ -20,7 +23,6 @@ constexpr int PATH_BUFFER_SIZE = 260;
 constexpr int MAX_CHANNELS = 8;
 constexpr int PAIR_COUNT = 4;
 constexpr int HEADER_BUFFER_BYTES = REEL_HEADER_BYTES + TRACE_HEADER_BYTES;  // 3840
-constexpr DWORD NO_THREAD = 0xFFFFFFFFu;
 
 // ChannelSelection: what the next conversion writes.
 constexpr int SELECTION_NONE = -1;
@@ -40,11 +42,6 @@ enum ConversionOutcome : int {
 };
 
 struct ConverterContext {
-  HWND window = nullptr;
-  HANDLE converterThread = nullptr;
-  DWORD converterThreadId = NO_THREAD;
-  HANDLE scannerThread = nullptr;
-  DWORD scannerThreadId = NO_THREAD;
   int busy = 0;
   int conversionStep = 0;
   std::uint32_t useShipCoordinates = 1;

@@ -1,26 +1,16 @@
 #include "survey/channel_survey.h"
 
-#include "app/commands.h"
-#include "app/deferred_command.h"
-#include "app/feedback.h"
-#include "app/ui_texts.h"
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
+#include "core/converter_events.h"
 #include "core/sonar_records.h"
-#include "platform/dialogs.h"
 #include "platform/files.h"
-#include "platform/window.h"
-#include "res/resource_ids.h"
-#include "survey/sonar_file_error.h"
 #include "vsktools/vsk_reader.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <string>
+#include <iterator>
 
 namespace {
-
-constexpr int CHANNEL_LIST_PIECE_BYTES = 96;  // a piece with the widest float the format can print
 
 bool readRecord(ConverterContext* context) {
   return ReadNextVSKData(context->sonarFile, &context->recordBuffer, &context->recordBytes, VSK_READ_MODE) == VSK_OK;
@@ -66,7 +56,7 @@ bool assumeSubbottom(ConverterContext* context, ChannelEntry* entry, int positio
   return true;
 }
 
-void readChannelTable(HWND window, ConverterContext* context) {
+void readChannelTable(ConverterContext* context, ConverterEvents& events) {
   std::fill(std::begin(context->pairChannel), std::end(context->pairChannel), NO_SUBCHANNEL);
   context->subbottomChannel = NO_SUBCHANNEL;
   SonarFileHeader* header = context->fileHeader;
@@ -79,9 +69,7 @@ void readChannelTable(HWND window, ConverterContext* context) {
       if (lastRecognised >= MAX_CHANNELS) continue;
       markChannel(context, lastRecognised, entryType(entry), entryFrequency(entry));
     } else {
-      char text[MESSAGE_TEXT_BYTES];
-      std::snprintf(text, sizeof text, UNRECOGNIZED_CHANNEL_TYPE, position + 1);
-      MessageBoxA(window, text, CHANNEL_TYPE_CAPTION, MB_OK);
+      events.unrecognisedChannel(position);
       if (!assumeSubbottom(context, entry, position, lastRecognised)) continue;
     }
     const int subChannel = entrySubChannel(entry);
@@ -128,46 +116,13 @@ void countSamples(ConverterContext* context) {
   }
 }
 
-std::string channelListText(const ConverterContext& context) {
-  std::string text;
-  for (int subChannel = 0; subChannel < MAX_CHANNELS; ++subChannel) {
-    if (context.channelPresent[subChannel] != 1) continue;
-    char piece[CHANNEL_LIST_PIECE_BYTES] = {};
-    const double frequency = context.channelFrequency[subChannel];
-    switch (context.channelType[subChannel]) {
-      case vsk::TYPE_SUBBOTTOM:
-        std::snprintf(piece, sizeof piece, CHANNEL_LIST_SUBBOTTOM, subChannel + 1);
-        break;
-      case vsk::TYPE_PORT:
-        std::snprintf(piece, sizeof piece, CHANNEL_LIST_PORT, subChannel + 1, frequency);
-        break;
-      case vsk::TYPE_STARBOARD:
-        std::snprintf(piece, sizeof piece, CHANNEL_LIST_STARBOARD, subChannel + 1, frequency);
-        break;
-      default:
-        break;
-    }
-    text += piece;
-  }
-  // The last line feed, or the blank that ends a port piece, goes.
-  if (text.size() > 1) text.pop_back();
-  return text;
-}
-
 }  // namespace
 
-void surveyChannels(HWND window, ConverterContext* context) {
+SurveyResult surveySonarFile(ConverterContext* context, ConverterEvents& events) {
   DWORD unused = 0;
-  if (ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused) != VSK_OK) {
-    reportSonarFileError(window, context, SONAR_HEADER_ERROR);
-    return;
-  }
-  if (!findFirstSonarPing(context)) {
-    reportSonarFileError(window, context, SONAR_DATA_ERROR);
-    return;
-  }
-  readChannelTable(window, context);
+  if (ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused) != VSK_OK) return SURVEY_HEADER_UNREADABLE;
+  if (!findFirstSonarPing(context)) return SURVEY_NO_SONAR_PING;
+  readChannelTable(context, events);
   countSamples(context);
-  SetDlgItemTextA(window, IDC_CHANNEL_LIST, channelListText(*context).c_str());
-  armDeferredCommand(window, CMD_COUNT_PINGS);
+  return SURVEY_OK;
 }
