@@ -1,8 +1,7 @@
 // What the conversion, the channel survey and the ping count tell whoever
-// runs them, as values. The caller decides what the user sees of them (the
-// program's window: app/window_events.h; the tests: a record of them).
-// The conversion and the count call these on their worker thread, the
-// survey on the main thread; each call returns before the work goes on.
+// runs them, as values; the caller decides what the user sees of them and
+// when. The conversion and the count call these on their worker thread, the
+// survey on the main thread; the work goes on once a call has returned.
 #pragma once
 
 #include <cstdint>
