@@ -50,12 +50,12 @@ bool pairOffered(const ConverterContext& context, int pair) {
   const int port = 2 * pair;
   const int starboard = port + 1;
   return context.channelPresent[port] != 0 && context.channelPresent[starboard] != 0 &&
-         context.channelType[port] == sonar::TYPE_PORT && context.channelType[starboard] == sonar::TYPE_STARBOARD;
+         context.channelType[port] == vsk::TYPE_PORT && context.channelType[starboard] == vsk::TYPE_STARBOARD;
 }
 
 bool subbottomOffered(const ConverterContext& context) {
   for (int k = 0; k < MAX_CHANNELS; ++k) {
-    if (context.channelPresent[k] != 0 && context.channelType[k] == sonar::TYPE_SUBBOTTOM) return true;
+    if (context.channelPresent[k] != 0 && context.channelType[k] == vsk::TYPE_SUBBOTTOM) return true;
   }
   return false;
 }

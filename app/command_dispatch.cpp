@@ -9,9 +9,8 @@
 #include "app/program_state.h"
 #include "app/quit_handshake.h"
 #include "app/settings_file.h"
+#include "app/survey_commands.h"
 #include "res/resource_ids.h"
-#include "survey/channel_survey.h"
-#include "survey/ping_count.h"
 
 namespace {
 

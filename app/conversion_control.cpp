@@ -22,7 +22,7 @@ bool handOverRun(HWND window, ConverterContext* context, int channel) {
   context->tracesPerRecord = tracesForSelection(context->channelSelection);
   setStatus(window, STATUS_CONVERTING);
   context->conversionStep = STEP_IDLE;
-  return PostThreadMessageA(context->converterThreadId, WM_COMMAND, CMD_CONVERTER_RUN, 0) != FALSE;
+  return PostThreadMessageA(programState().converterThreadId, WM_COMMAND, CMD_CONVERTER_RUN, 0) != FALSE;
 }
 
 void reportFailedRun(HWND window, const ConverterContext& context) {

@@ -19,7 +19,7 @@ constexpr int QUIT_EXIT_CODE = 0;
 
 // Runs before the dialog manager has made the controls: none is touched here.
 void createWindow(HWND window) {
-  startWorkers(&converterContext(), window);
+  startWorkers(&programState(), window);
   char title[TITLE_BYTES];
   std::snprintf(title, sizeof title, TITLE_FORMAT, PROGRAM_NAME, PROGRAM_PURPOSE);
   SetWindowTextA(window, title);

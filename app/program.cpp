@@ -51,7 +51,7 @@ int runMessageLoop() {
 }
 
 void endProgram(HINSTANCE instance) {
-  joinWorkers(&converterContext());
+  joinWorkers(&programState());
   UnregisterClassA(WINDOW_CLASS_NAME, instance);
   resetProgramState();
 }

@@ -1,9 +1,13 @@
 // The program's one state: the shared ConverterContext and what the window
-// keeps beside it. A static instance; tests and the batch program reach it
-// here and put it back to its initial state between two programs.
+// keeps beside it, the window and its two worker threads among it. A static
+// instance; tests and the batch program reach it here and put it back to its
+// initial state between two programs.
 #pragma once
 
 #include "core/converter_context.h"
+#include "platform/win_types.h"
+
+constexpr DWORD NO_THREAD = 0xFFFFFFFFu;
 
 // Which workers read or write the open files right now (bits).
 enum FileHolder : unsigned {
@@ -13,6 +17,11 @@ enum FileHolder : unsigned {
 
 struct ProgramState {
   ConverterContext context;
+  HWND window = nullptr;  // every worker posts its results here
+  HANDLE converterThread = nullptr;
+  DWORD converterThreadId = NO_THREAD;  // NO_THREAD once the thread has reported its end
+  HANDLE scannerThread = nullptr;
+  DWORD scannerThreadId = NO_THREAD;
   unsigned fileHolders = 0;  // FileHolder bits
   // CMD_UPDATE_CHANNEL_SETS came while busy: it runs once the run has ended.
   bool channelSetsHeldBack = false;

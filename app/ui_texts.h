@@ -20,6 +20,7 @@ inline constexpr const char* STATUS_OPENING_SEGY_FILE = " Opening SEG File";
 inline constexpr const char* STATUS_CHECKING_SEGY_FILE = " Checking SEG file";
 inline constexpr const char* STATUS_CHECKING_SONAR_FILE = " Checking VSK file";
 inline constexpr const char* STATUS_CONVERTING = " Converting VSK file to SEG file";
+inline constexpr const char* NO_DATA = "No Data";  // a sonar ping without the chosen channels
 
 // Ping count field (control 1725)
 inline constexpr const char* PING_COUNT_WAIT = "please wait";

@@ -3,8 +3,9 @@
 #include "app/commands.h"
 #include "app/deferred_command.h"
 #include "app/feedback.h"
+#include "app/program_state.h"
+#include "app/window_events.h"
 #include "core/conversion_engine.h"
-#include "core/converter_context.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/threads.h"
@@ -15,17 +16,17 @@ namespace {
 constexpr std::size_t DEFAULT_STACK = 0;
 constexpr DWORD RUN_AT_ONCE = 0;
 
-using CommandHandler = bool (*)(ConverterContext* context, WPARAM command);
+using CommandHandler = bool (*)(ProgramState* state, WindowEvents& events, WPARAM command);
 
 // Each handler returns false once it has taken its exit command.
-bool converterCommand(ConverterContext* context, WPARAM command) {
+bool converterCommand(ProgramState* state, WindowEvents& events, WPARAM command) {
   switch (command) {
     case CMD_CONVERTER_EXIT:
-      postCommand(context->window, CMD_CONVERTER_GONE);
+      postCommand(state->window, CMD_CONVERTER_GONE);
       return false;
     case CMD_CONVERTER_RUN:
-      runConversion(context);
-      postCommand(context->window, CMD_CONVERSION_DONE);
+      runConversion(&state->context, events);
+      postCommand(state->window, CMD_CONVERSION_DONE);
       return true;
     default:
       beep();
@@ -33,14 +34,14 @@ bool converterCommand(ConverterContext* context, WPARAM command) {
   }
 }
 
-bool scannerCommand(ConverterContext* context, WPARAM command) {
+bool scannerCommand(ProgramState* state, WindowEvents& events, WPARAM command) {
   switch (command) {
     case CMD_SCANNER_EXIT:
-      postCommand(context->window, CMD_SCANNER_GONE);
+      postCommand(state->window, CMD_SCANNER_GONE);
       return false;
     case CMD_SCANNER_RUN: {
-      const int result = countPings(context);
-      PostMessageA(context->window, WM_COMMAND, CMD_SCAN_DONE, static_cast<LPARAM>(result));
+      const int result = countPings(&state->context, events);
+      PostMessageA(state->window, WM_COMMAND, CMD_SCAN_DONE, static_cast<LPARAM>(result));
       return true;
     }
     default:
@@ -52,14 +53,15 @@ bool scannerCommand(ConverterContext* context, WPARAM command) {
 // that is closing starts no more work.
 template <CommandHandler handle>
 DWORD workerLoop(void* parameter) {
-  auto* context = static_cast<ConverterContext*>(parameter);
+  auto* state = static_cast<ProgramState*>(parameter);
+  WindowEvents events(state->window);
   bool running = true;
   while (running) {
     WaitMessage();
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
       if (message.message != WM_COMMAND || !running) continue;
-      running = handle(context, message.wParam);
+      running = handle(state, events, message.wParam);
     }
   }
   return 0;
@@ -74,17 +76,17 @@ void joinThread(HANDLE* thread) {
 
 }  // namespace
 
-void startWorkers(ConverterContext* context, HWND window) {
-  context->window = window;
-  context->converterThreadId = NO_THREAD;
-  context->scannerThreadId = NO_THREAD;
-  context->converterThread =
-      CreateThread(nullptr, DEFAULT_STACK, workerLoop<converterCommand>, context, RUN_AT_ONCE, &context->converterThreadId);
-  context->scannerThread =
-      CreateThread(nullptr, DEFAULT_STACK, workerLoop<scannerCommand>, context, RUN_AT_ONCE, &context->scannerThreadId);
+void startWorkers(ProgramState* state, HWND window) {
+  state->window = window;
+  state->converterThreadId = NO_THREAD;
+  state->scannerThreadId = NO_THREAD;
+  state->converterThread =
+      CreateThread(nullptr, DEFAULT_STACK, workerLoop<converterCommand>, state, RUN_AT_ONCE, &state->converterThreadId);
+  state->scannerThread =
+      CreateThread(nullptr, DEFAULT_STACK, workerLoop<scannerCommand>, state, RUN_AT_ONCE, &state->scannerThreadId);
 }
 
-void joinWorkers(ConverterContext* context) {
-  joinThread(&context->converterThread);
-  joinThread(&context->scannerThread);
+void joinWorkers(ProgramState* state) {
+  joinThread(&state->converterThread);
+  joinThread(&state->scannerThread);
 }

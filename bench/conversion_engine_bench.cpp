@@ -4,6 +4,7 @@
 //
 //   conversion_engine_bench [bytes] [folder] [plain]   (default 1 GiB in /tmp)
 // "plain" times the conversion alone, for profiling.
+#include "app/window_events.h"
 #include "core/channel_locator.h"
 #include "core/conversion_engine.h"
 #include "core/converter_context.h"
@@ -90,14 +91,15 @@ double timeCopy(const std::string& from, const std::string& to) {
 
 // One conversion on a worker thread, the window's thread pumping messages,
 // as the program runs it.
-double timeConversion(ConverterContext* context, bool processingInfo) {
+double timeConversion(ConverterContext* context, HWND window, bool processingInfo) {
   context->showProcessingInfo.store(processingInfo ? 1 : 0);
   context->conversionStep = STEP_IDLE;
   runDone = false;
   const auto start = std::chrono::steady_clock::now();
-  std::thread converter([context] {
-    runConversion(context);
-    PostMessageA(context->window, MSG_RUN_DONE, 0, 0);
+  std::thread converter([context, window] {
+    WindowEvents events(window);
+    runConversion(context, events);
+    PostMessageA(window, MSG_RUN_DONE, 0, 0);
   });
   MSG msg;
   while (!runDone && GetMessageA(&msg, nullptr, 0, 0) != 0) DispatchMessageA(&msg);
@@ -131,11 +133,11 @@ int main(int argc, char** argv) {
   windowClass.hInstance = &BENCH_RESOURCES;
   RegisterClassA(&windowClass);
   auto context = std::make_unique<ConverterContext>();
-  context->window = CreateDialogParamA(&BENCH_RESOURCES, MAKEINTRESOURCEA(BENCH_DIALOG), nullptr, nullptr, 0);
+  HWND window = CreateDialogParamA(&BENCH_RESOURCES, MAKEINTRESOURCEA(BENCH_DIALOG), nullptr, nullptr, 0);
   context->sonarFile = CreateFileA(survey.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   context->segyFile = CreateFileA(segy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD unused = 0;
-  if (context->window == nullptr || context->sonarFile == INVALID_HANDLE_VALUE || context->segyFile == INVALID_HANDLE_VALUE ||
+  if (window == nullptr || context->sonarFile == INVALID_HANDLE_VALUE || context->segyFile == INVALID_HANDLE_VALUE ||
       ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused) != VSK_OK) {
     std::fprintf(stderr, "cannot set up the conversion\n");
     return 1;
@@ -151,15 +153,15 @@ int main(int argc, char** argv) {
   double plainBest = 1e300;
   double infoBest = 1e300;
   if (argc > 3 && std::string(argv[3]) == "plain") {
-    for (int i = 0; i < REPETITIONS; ++i) plainBest = std::min(plainBest, timeConversion(context.get(), false));
+    for (int i = 0; i < REPETITIONS; ++i) plainBest = std::min(plainBest, timeConversion(context.get(), window, false));
     std::printf("conversion %.3f s\n", plainBest);
     return 0;
   }
   timeCopy(survey, copy);  // the survey into the page cache
   for (int i = 0; i < REPETITIONS; ++i) {
     copyBest = std::min(copyBest, timeCopy(survey, copy));
-    plainBest = std::min(plainBest, timeConversion(context.get(), false));
-    infoBest = std::min(infoBest, timeConversion(context.get(), true));
+    plainBest = std::min(plainBest, timeConversion(context.get(), window, false));
+    infoBest = std::min(infoBest, timeConversion(context.get(), window, true));
   }
   std::printf("survey %llu bytes, %u pings, SEG-Y %llu bytes (%u traces of %u samples)\n",
               static_cast<unsigned long long>(context->sonarFileSize), context->pingCount,
@@ -170,7 +172,7 @@ int main(int argc, char** argv) {
 
   CloseHandle(context->sonarFile);
   CloseHandle(context->segyFile);
-  DestroyWindow(context->window);
+  DestroyWindow(window);
   std::free(context->traceSamples);
   std::filesystem::remove(segy);
   return 0;

@@ -4,7 +4,7 @@
 // survey line. Rounds alternate the two; the best round of each counts.
 //
 //   number_text_bench [pings] [rounds]     (default 1000000 pings, 7 rounds)
-#include "core/number_text.h"
+#include "app/number_text.h"
 
 #include <algorithm>
 #include <chrono>

@@ -24,17 +24,17 @@ void locateChannels(ConverterContext* context) {
   const int located = std::min({static_cast<int>(pingChannelCount(context->currentPing)), MAX_CHANNELS,
                                 channelEntryCount(context->fileHeader)});
 
-  std::uint64_t offset = sonar::PING_HEADER_BYTES;
+  std::uint64_t offset = vsk::PING_HEADER_BYTES;
   for (int position = 0; position < located; ++position) {
-    if (offset + sonar::CHANNEL_HEADER_BYTES > recordEnd) return;
+    if (offset + vsk::CHANNEL_HEADER_BYTES > recordEnd) return;
     auto* channel = reinterpret_cast<ChannelHeader*>(record + offset);
     const ChannelEntry* entry = channelEntry(context->fileHeader, position);
     const std::uint64_t samples = storedSamples(channel, entry);
     // The header and every sample as the engine reads them must lie inside the record.
-    if (offset + sonar::CHANNEL_HEADER_BYTES + samples * sampleWidth(entry) > recordEnd) return;
+    if (offset + vsk::CHANNEL_HEADER_BYTES + samples * sampleWidth(entry) > recordEnd) return;
     context->channelData[position] = channel;
     // The next channel follows by this one's count and its entry's bytes per sample, as recorded.
-    offset += sonar::CHANNEL_HEADER_BYTES + samples * entryBytesPerSample(entry);
+    offset += vsk::CHANNEL_HEADER_BYTES + samples * entryBytesPerSample(entry);
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
-#include "core/number_text.h"
+#include "core/converter_events.h"
 #include "core/reel_header.h"
 #include "core/selection_search.h"
 #include "core/sonar_records.h"
@@ -10,81 +10,32 @@
 #include "core/trace_output.h"
 #include "core/trace_samples.h"
 #include "platform/files.h"
-#include "platform/window.h"
-#include "res/resource_ids.h"
 #include "vsktools/vsk_reader.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <iterator>
-#include <string_view>
 
 namespace {
-
-constexpr UINT SIMPLE_BEEP = 0xFFFFFFFFu;
-constexpr std::uint64_t FULL_PERCENT = 100;
-constexpr const char* NO_DATA_TEXT = "No Data";
 
 // Data that belongs to one run, not to the context.
 struct Run {
   ConverterContext* context;
+  ConverterEvents& events;
   int reelHeaderWritten = 0;
   TraceOutput output = {};
   unsigned char headerScratch[VSK_HEADER_SCRATCH_BYTES] = {};
 };
 
-struct PositionText {
-  int controlId;
-  std::string_view prefix;
-  FixedFormat format;
-  double (*value)(const PingHeader*);
-};
-
-constexpr FixedFormat METRES_FORMAT = {10, 2};     // "%010.2f"
-constexpr FixedFormat LATITUDE_FORMAT = {10, 6};   // "%010.6f"
-constexpr FixedFormat LONGITUDE_FORMAT = {9, 6};   // "%09.6f"
-constexpr std::size_t LONGEST_PREFIX = 4;          // "Lat=", "Lon="
-// Any double fits whole: a text cut short would show another number.
-constexpr std::size_t PROCESSING_TEXT_BYTES = LONGEST_PREFIX + FIXED_TEXT_BYTES + 1;
-
-// In the order the texts are sent, after the ping number.
-constexpr PositionText METRES_TEXTS[] = {
-    {IDC_SHIP_POSITION_1, "E=", METRES_FORMAT, pingShipX},
-    {IDC_SHIP_POSITION_2, "N=", METRES_FORMAT, pingShipY},
-    {IDC_SENSOR_POSITION_1, "E=", METRES_FORMAT, pingSensorX},
-    {IDC_SENSOR_POSITION_2, "N=", METRES_FORMAT, pingSensorY},
-};
-constexpr PositionText DEGREES_TEXTS[] = {
-    {IDC_SHIP_POSITION_1, "Lat=", LATITUDE_FORMAT, pingShipY},
-    {IDC_SHIP_POSITION_2, "Lon=", LONGITUDE_FORMAT, pingShipX},
-    {IDC_SENSOR_POSITION_1, "Lat=", LATITUDE_FORMAT, pingSensorY},
-    {IDC_SENSOR_POSITION_2, "Lon=", LONGITUDE_FORMAT, pingSensorX},
-};
-static_assert(LONG_TEXT_BYTES < PROCESSING_TEXT_BYTES);
-
-void updateProgress(ConverterContext* context) {
+void updateProgress(ConverterContext* context, ConverterEvents& events) {
   const std::uint64_t position = filePosition64(context->sonarFile);
   if (position == UINT64_MAX) return;
   context->sonarFilePosition = position;
-  if (context->sonarFileSize == 0) return;
-  const auto percent = static_cast<int>(std::min(position * FULL_PERCENT / context->sonarFileSize, FULL_PERCENT));
-  if (percent == context->progressPercent) return;
-  context->progressPercent = percent;
-  SendDlgItemMessageA(context->window, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  reportProgress(context, events);
 }
 
-void showProcessingInformation(ConverterContext* context) {
+void tellPingRead(const ConverterContext* context, ConverterEvents& events) {
   const PingHeader* ping = context->currentPing;
-  char text[PROCESSING_TEXT_BYTES];
-  char* const textEnd = std::end(text) - 1;  // room for the terminating zero
-  *writeLong(text, textEnd, static_cast<long>(context->pingCount)) = '\0';
-  SetDlgItemTextA(context->window, IDC_PING_NUMBER, text);
-  const bool metres = navigationUnits(context->fileHeader) == 0;
-  for (const PositionText& shown : metres ? METRES_TEXTS : DEGREES_TEXTS) {
-    char* const number = std::copy(shown.prefix.begin(), shown.prefix.end(), text);
-    *writeFixed(number, textEnd, shown.value(ping), shown.format) = '\0';
-    SetDlgItemTextA(context->window, shown.controlId, text);
-  }
+  events.pingRead({context->pingCount, navigationUnits(context->fileHeader) != 0, pingShipX(ping), pingShipY(ping),
+                   pingSensorX(ping), pingSensorY(ping)});
 }
 
 void addTrace(ConverterContext* context, TraceOutput& output, std::int16_t traceNumber, int position, int pairTrace,
@@ -118,7 +69,7 @@ bool inputChangedSinceChecked(const ConverterContext* context) {
   return context->sonarFileSize != 0 && filePosition64(context->sonarFile) != context->sonarFileSize;
 }
 
-void readRecord(ConverterContext* context) {
+void readRecord(ConverterContext* context, ConverterEvents& events) {
   const int result = ReadNextVSKData(context->sonarFile, &context->recordBuffer, &context->recordBytes, VSK_READ_MODE);
   if (result != VSK_OK) {
     // An end of file where the checked file did not end means someone cut or
@@ -132,7 +83,7 @@ void readRecord(ConverterContext* context) {
     return;
   }
   context->currentPing = static_cast<PingHeader*>(context->recordBuffer);
-  updateProgress(context);
+  updateProgress(context, events);
   context->conversionStep = STEP_EXAMINE_RECORD;
 }
 
@@ -143,7 +94,7 @@ void examineRecord(Run& run) {
     return;
   }
   ++context->pingCount;
-  if (context->showProcessingInfo.load(std::memory_order_relaxed) != 0) showProcessingInformation(context);
+  if (context->showProcessingInfo.load(std::memory_order_relaxed) != 0) tellPingRead(context, run.events);
   locateChannels(context);
   context->conversionStep = run.reelHeaderWritten == 1 ? STEP_WRITE_TRACES : STEP_BUILD_REEL_HEADER;
 }
@@ -169,12 +120,12 @@ void writeTraces(Run& run) {
   context->conversionStep = STEP_READ_RECORD;
   const int selection = context->channelSelection;
   if (selection < SELECTION_FIRST_PAIR || selection > SELECTION_LAST) {
-    MessageBeep(SIMPLE_BEEP);
+    run.events.valueOutsideTable();
     return;
   }
   const int position = findSelection(context);
   if (position < 0) {
-    SetDlgItemTextA(context->window, IDC_STATUS, NO_DATA_TEXT);
+    run.events.noData();
     return;
   }
   const int pairTrace = isPairSelection(selection) ? 1 : 0;
@@ -206,20 +157,20 @@ void finishRun(Run& run) {
 
 }  // namespace
 
-void runConversion(ConverterContext* context) {
-  Run run{context};
+void runConversion(ConverterContext* context, ConverterEvents& events) {
+  Run run{context, events};
   do {
     switch (context->conversionStep) {
       case STEP_IDLE: startRun(run); break;
       case STEP_REWIND: rewindFiles(run); break;
       case STEP_BUILD_REEL_HEADER: buildReelHeader(context); break;
       case STEP_WRITE_REEL_HEADER: writeReelHeader(run); break;
-      case STEP_READ_RECORD: readRecord(context); break;
+      case STEP_READ_RECORD: readRecord(context, events); break;
       case STEP_EXAMINE_RECORD: examineRecord(run); break;
       case STEP_WRITE_TRACES: writeTraces(run); break;
       case STEP_FINISH: finishRun(run); break;
       default:
-        MessageBeep(SIMPLE_BEEP);
+        events.valueOutsideTable();
         context->conversionStep = STEP_IDLE;
         break;
     }

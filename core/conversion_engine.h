@@ -3,6 +3,7 @@
 // Converter thread only.
 #pragma once
 
+class ConverterEvents;
 struct ConverterContext;
 
 enum ConversionStep : int {
@@ -20,5 +21,7 @@ enum ConversionStep : int {
 // the reader delivers no further record, a write fails, or the sample buffer
 // cannot be had. conversionOutcome / conversionError say which (a run that
 // wrote no trace failed too); the output is cut at the end of what the run
-// wrote, and emptied when the run failed.
-void runConversion(ConverterContext* context);
+// wrote, and emptied when the run failed. Progress, the processing
+// information (while showProcessingInfo is on), pings without data and
+// values outside its tables are told to `events` as they happen.
+void runConversion(ConverterContext* context, ConverterEvents& events);

@@ -1,4 +1,7 @@
-// The one record through which every part of the program shares state.
+// The one record of a conversion's state that every part of the program
+// shares: options, files, what the survey learnt, the current record and the
+// output buffers. The window and the worker threads are the application's
+// (app/program_state.h).
 //
 // There are no locks: ownership passes by command. A worker owns the fields of
 // its work from its start command until it posts its answer; everything else
@@ -6,6 +9,7 @@
 // may flip while the Converter thread reads it, hence atomic (relaxed).
 #pragma once
 
+#include "core/segy_fields.h"
 #include "platform/win_types.h"
 
 #include <atomic>
@@ -18,12 +22,7 @@ struct ChannelHeader;
 constexpr int PATH_BUFFER_SIZE = 260;
 constexpr int MAX_CHANNELS = 8;
 constexpr int PAIR_COUNT = 4;
-constexpr int REEL_HEADER_BYTES = 3600;
-constexpr int TEXT_HEADER_BYTES = 3200;
-constexpr int BINARY_HEADER_BYTES = 400;
-constexpr int TRACE_HEADER_BYTES = 240;
 constexpr int HEADER_BUFFER_BYTES = REEL_HEADER_BYTES + TRACE_HEADER_BYTES;  // 3840
-constexpr DWORD NO_THREAD = 0xFFFFFFFFu;
 
 // ChannelSelection: what the next conversion writes.
 constexpr int SELECTION_NONE = -1;
@@ -43,11 +42,6 @@ enum ConversionOutcome : int {
 };
 
 struct ConverterContext {
-  HWND window = nullptr;
-  HANDLE converterThread = nullptr;
-  DWORD converterThreadId = NO_THREAD;
-  HANDLE scannerThread = nullptr;
-  DWORD scannerThreadId = NO_THREAD;
   int busy = 0;
   int conversionStep = 0;
   std::uint32_t useShipCoordinates = 1;

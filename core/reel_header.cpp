@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int LINE_CHARS = 80;
 constexpr unsigned char BLANK = 0x20;
 constexpr unsigned char DELETE = 0x7F;
 constexpr double MICROSECONDS_PER_SECOND = 1000000.0;
@@ -52,7 +51,7 @@ constexpr FormPiece TEXT_HEADER_FORM[] = {
     {6, 1, "C 6 SAMPLE INTERVAL"},
     {6, 21, nullptr, Figure::SAMPLE_INTERVAL},
     {6, 29, "SAMPLES/TRACE"},
-    {6, 43, nullptr, Figure::SAMPLE_COUNT},
+    {SAMPLE_COUNT_LINE, SAMPLE_COUNT_COLUMN, nullptr, Figure::SAMPLE_COUNT},
     {6, 49, "BITS/IN 16"},
     {6, 62, "BYTES/SAMPLE 2"},
     {7, 1, "C 7 RECORDING FORMAT"},
@@ -108,20 +107,6 @@ constexpr std::int16_t FIRST_NUMBERED_CARD = 23;
 constexpr std::int16_t LAST_NUMBERED_CARD = 39;
 constexpr FormPiece LAST_CARD = {40, 1, "C40 END EBCDIC"};
 
-// Binary header fields, by SEG-Y byte number in the file.
-constexpr int BIN_TRACES_PER_ENSEMBLE = 3213;
-constexpr int BIN_AUXILIARY_TRACES = 3215;
-constexpr int BIN_SAMPLE_INTERVAL = 3217;
-constexpr int BIN_SAMPLES_PER_TRACE = 3221;
-constexpr int BIN_SAMPLE_FORMAT = 3225;
-constexpr int BIN_SORTING_CODE = 3229;
-constexpr int BIN_MEASUREMENT_SYSTEM = 3255;
-constexpr int BIN_SAMPLING_RATE = 3261;  // first bytes of the unassigned area
-
-constexpr std::uint16_t FORMAT_TWO_BYTE_INTEGER = 3;
-constexpr std::uint16_t SORTED_AS_RECORDED = 1;
-constexpr std::uint16_t MEASURED_IN_METRES = 1;
-
 // Sampling rate in hertz from the signed 16-bit interval, before its
 // reduction to 16 bits; 0 where the interval has no meaning.
 std::int32_t samplingRateHertz(std::int16_t interval) {
@@ -163,7 +148,7 @@ std::int16_t sampleIntervalMicroseconds(float duration, std::uint32_t sampleCoun
 }
 
 void PutHeaderText(std::int16_t line, unsigned char* textHeader, const char* text, std::int16_t column) {
-  std::memcpy(textHeader + (line - 1) * LINE_CHARS + (column - 1), text, std::strlen(text));
+  std::memcpy(textHeader + segy::textOffset(line, column), text, std::strlen(text));
 }
 
 void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, std::uint32_t sampleCount, float duration) {
@@ -203,12 +188,12 @@ void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, st
   unsigned char* file = context->headerBuffer;  // binary fields are numbered from the start of the file
   const std::uint32_t order = context->bigEndian;
   std::memset(file + TEXT_HEADER_BYTES, 0, BINARY_HEADER_BYTES);
-  putSegyShort(file, BIN_TRACES_PER_ENSEMBLE, order, low16(tracesPerRecord));
-  putSegyShort(file, BIN_AUXILIARY_TRACES, order, 0);
-  putSegyShort(file, BIN_SAMPLE_INTERVAL, order, static_cast<std::uint16_t>(interval));
-  putSegyShort(file, BIN_SAMPLES_PER_TRACE, order, low16(sampleCount));
-  putSegyShort(file, BIN_SAMPLE_FORMAT, order, FORMAT_TWO_BYTE_INTEGER);
-  putSegyShort(file, BIN_SORTING_CODE, order, SORTED_AS_RECORDED);
-  putSegyShort(file, BIN_MEASUREMENT_SYSTEM, order, MEASURED_IN_METRES);
-  putSegyShort(file, BIN_SAMPLING_RATE, order, low16(samplingRate));
+  putSegyShort(file, segy::BIN_TRACES_PER_ENSEMBLE, order, low16(tracesPerRecord));
+  putSegyShort(file, segy::BIN_AUXILIARY_TRACES, order, 0);
+  putSegyShort(file, segy::BIN_SAMPLE_INTERVAL, order, static_cast<std::uint16_t>(interval));
+  putSegyShort(file, segy::BIN_SAMPLES_PER_TRACE, order, low16(sampleCount));
+  putSegyShort(file, segy::BIN_SAMPLE_FORMAT, order, segy::FORMAT_TWO_BYTE_INTEGER);
+  putSegyShort(file, segy::BIN_SORTING_CODE, order, segy::SORTED_AS_RECORDED);
+  putSegyShort(file, segy::BIN_MEASUREMENT_SYSTEM, order, segy::MEASURED_IN_METRES);
+  putSegyShort(file, segy::BIN_SAMPLING_RATE, order, low16(samplingRate));
 }

@@ -7,6 +7,11 @@
 
 struct ConverterContext;
 
+// Where the text header states the whole sample count ("%d"), of which the
+// binary header holds only the low 16 bits: line and column, from 1.
+constexpr std::int16_t SAMPLE_COUNT_LINE = 6;
+constexpr std::int16_t SAMPLE_COUNT_COLUMN = 43;
+
 // Stores sampleCount into samplesPerTrace and duration into traceDuration,
 // then rewrites every byte 0 to 3599 of headerBuffer from segyFileName and
 // bigEndian. Cannot fail. A sample count of 0, or a duration that gives an

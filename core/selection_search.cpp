@@ -34,6 +34,6 @@ int findSelection(const ConverterContext* context) {
 
 bool firstTraceReversed(const ConverterContext* context, int position) {
   if (context->reverseSamples != 0) return true;
-  const bool portChannel = entryType(channelEntry(context->fileHeader, position)) == sonar::TYPE_PORT;
+  const bool portChannel = entryType(channelEntry(context->fileHeader, position)) == vsk::TYPE_PORT;
   return portChannel && context->channelSelection >= SELECTION_FIRST_PAIR && context->channelSelection <= SELECTION_SUBBOTTOM;
 }

@@ -10,7 +10,9 @@
 
 namespace {
 
-constexpr std::size_t SAMPLE_BYTES = sizeof(std::uint16_t);
+// The buffer holds 16-bit values: the samples, and the headers between them.
+constexpr std::size_t SAMPLE_BYTES = segy::SAMPLE_BYTES;
+static_assert(SAMPLE_BYTES == sizeof(std::uint16_t));
 // Large enough that the write calls no longer count, small enough to stay in cache.
 constexpr std::size_t GATHERED_BYTES = std::size_t{1} << 20;
 // WriteFile counts in 32 bits; larger pieces go out in parts.

@@ -6,6 +6,7 @@
 #include "core/channel_locator.h"
 #include "core/conversion_engine.h"
 #include "core/converter_context.h"
+#include "core/converter_events.h"
 #include "core/sonar_records.h"
 #include "fuzz/scratch_files.h"
 #include "platform/files.h"
@@ -48,6 +49,27 @@ HANDLE openInput(const std::string& path) {
   return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// What a run tells: a rising percentage of at most 100, pings counted one
+// by one.
+class CheckedEvents final : public ConverterEvents {
+ public:
+  void progressChanged(int percent) override {
+    if (percent <= lastPercent_ || percent > 100) fuzz::fail("the progress did not rise within 0 to 100");
+    lastPercent_ = percent;
+  }
+  void pingRead(const PingInformation& ping) override {
+    if (ping.pingNumber != lastPing_ + 1) fuzz::fail("a ping number was not the next one");
+    lastPing_ = ping.pingNumber;
+  }
+  void noData() override {}
+  void valueOutsideTable() override {}
+  void unrecognisedChannel(int) override { fuzz::fail("the engine told of the channel table"); }
+
+ private:
+  int lastPercent_ = 0;
+  std::uint32_t lastPing_ = 0;
+};
+
 // Every located channel, header and samples, lies inside the record; the
 // located ones come first.
 void checkLocatedChannels(const ConverterContext& context) {
@@ -62,11 +84,11 @@ void checkLocatedChannels(const ConverterContext& context) {
     }
     if (gap) fuzz::fail("a channel located after a missing one");
     const auto* start = reinterpret_cast<const unsigned char*>(channel);
-    if (start < record + sonar::PING_HEADER_BYTES) fuzz::fail("a channel inside the ping header");
+    if (start < record + vsk::PING_HEADER_BYTES) fuzz::fail("a channel inside the ping header");
     const std::uint64_t samples = channelStoredSamples(&context, position);
     const std::uint64_t width = sampleWidth(channelEntry(context.fileHeader, position));
     const auto available = static_cast<std::uint64_t>(recordEnd - start);
-    if (sonar::CHANNEL_HEADER_BYTES + samples * width > available) fuzz::fail("a channel beyond its record");
+    if (vsk::CHANNEL_HEADER_BYTES + samples * width > available) fuzz::fail("a channel beyond its record");
   }
 }
 
@@ -119,7 +141,8 @@ void convert(ConverterContext& context, const RunParameters& run, const std::str
     context.channelDuration[run.channel] = static_cast<float>(run.samples) * DURATION_STEP;
   }
   context.conversionStep = STEP_IDLE;
-  runConversion(&context);
+  CheckedEvents events;
+  runConversion(&context, events);
   checkRun(context, segyPath);
 }
 

@@ -1,26 +1,16 @@
 #include "survey/channel_survey.h"
 
-#include "app/commands.h"
-#include "app/deferred_command.h"
-#include "app/feedback.h"
-#include "app/ui_texts.h"
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
+#include "core/converter_events.h"
 #include "core/sonar_records.h"
-#include "platform/dialogs.h"
 #include "platform/files.h"
-#include "platform/window.h"
-#include "res/resource_ids.h"
-#include "survey/sonar_file_error.h"
 #include "vsktools/vsk_reader.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <string>
+#include <iterator>
 
 namespace {
-
-constexpr int CHANNEL_LIST_PIECE_BYTES = 96;  // a piece with the widest float the format can print
 
 bool readRecord(ConverterContext* context) {
   return ReadNextVSKData(context->sonarFile, &context->recordBuffer, &context->recordBytes, VSK_READ_MODE) == VSK_OK;
@@ -58,15 +48,15 @@ bool assumeSubbottom(ConverterContext* context, ChannelEntry* entry, int positio
     if (source >= channelEntryCount(header) || subChannel >= MAX_CHANNELS) return false;
   }
   const ChannelEntry* model = channelEntry(header, source);
-  setEntryType(entry, sonar::TYPE_SUBBOTTOM);
+  setEntryType(entry, vsk::TYPE_SUBBOTTOM);
   setEntryFrequency(entry, entryFrequency(model));
   setEntrySubChannel(entry, static_cast<std::uint8_t>(subChannel));
   setEntryBytesPerSample(entry, entryBytesPerSample(model));
-  markChannel(context, subChannel, sonar::TYPE_SUBBOTTOM, entryFrequency(entry));
+  markChannel(context, subChannel, vsk::TYPE_SUBBOTTOM, entryFrequency(entry));
   return true;
 }
 
-void readChannelTable(HWND window, ConverterContext* context) {
+void readChannelTable(ConverterContext* context, ConverterEvents& events) {
   std::fill(std::begin(context->pairChannel), std::end(context->pairChannel), NO_SUBCHANNEL);
   context->subbottomChannel = NO_SUBCHANNEL;
   SonarFileHeader* header = context->fileHeader;
@@ -74,20 +64,18 @@ void readChannelTable(HWND window, ConverterContext* context) {
   const int entries = channelEntryCount(header);
   for (int position = 0; position < entries; ++position) {
     ChannelEntry* entry = channelEntry(header, position);
-    if (entryType(entry) <= sonar::TYPE_STARBOARD) {
+    if (entryType(entry) <= vsk::TYPE_STARBOARD) {
       lastRecognised = entrySubChannel(entry);
       if (lastRecognised >= MAX_CHANNELS) continue;
       markChannel(context, lastRecognised, entryType(entry), entryFrequency(entry));
     } else {
-      char text[MESSAGE_TEXT_BYTES];
-      std::snprintf(text, sizeof text, UNRECOGNIZED_CHANNEL_TYPE, position + 1);
-      MessageBoxA(window, text, CHANNEL_TYPE_CAPTION, MB_OK);
+      events.unrecognisedChannel(position);
       if (!assumeSubbottom(context, entry, position, lastRecognised)) continue;
     }
     const int subChannel = entrySubChannel(entry);
-    if (entryType(entry) == sonar::TYPE_SUBBOTTOM) {
+    if (entryType(entry) == vsk::TYPE_SUBBOTTOM) {
       context->subbottomChannel = subChannel;
-    } else if (entryType(entry) == sonar::TYPE_PORT) {
+    } else if (entryType(entry) == vsk::TYPE_PORT) {
       int* freePair = std::find(std::begin(context->pairChannel), std::end(context->pairChannel), NO_SUBCHANNEL);
       if (freePair != std::end(context->pairChannel)) *freePair = subChannel;
     }
@@ -128,46 +116,13 @@ void countSamples(ConverterContext* context) {
   }
 }
 
-std::string channelListText(const ConverterContext& context) {
-  std::string text;
-  for (int subChannel = 0; subChannel < MAX_CHANNELS; ++subChannel) {
-    if (context.channelPresent[subChannel] != 1) continue;
-    char piece[CHANNEL_LIST_PIECE_BYTES] = {};
-    const double frequency = context.channelFrequency[subChannel];
-    switch (context.channelType[subChannel]) {
-      case sonar::TYPE_SUBBOTTOM:
-        std::snprintf(piece, sizeof piece, CHANNEL_LIST_SUBBOTTOM, subChannel + 1);
-        break;
-      case sonar::TYPE_PORT:
-        std::snprintf(piece, sizeof piece, CHANNEL_LIST_PORT, subChannel + 1, frequency);
-        break;
-      case sonar::TYPE_STARBOARD:
-        std::snprintf(piece, sizeof piece, CHANNEL_LIST_STARBOARD, subChannel + 1, frequency);
-        break;
-      default:
-        break;
-    }
-    text += piece;
-  }
-  // The last line feed, or the blank that ends a port piece, goes.
-  if (text.size() > 1) text.pop_back();
-  return text;
-}
-
 }  // namespace
 
-void surveyChannels(HWND window, ConverterContext* context) {
+SurveyResult surveySonarFile(ConverterContext* context, ConverterEvents& events) {
   DWORD unused = 0;
-  if (ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused) != VSK_OK) {
-    reportSonarFileError(window, context, SONAR_HEADER_ERROR);
-    return;
-  }
-  if (!findFirstSonarPing(context)) {
-    reportSonarFileError(window, context, SONAR_DATA_ERROR);
-    return;
-  }
-  readChannelTable(window, context);
+  if (ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused) != VSK_OK) return SURVEY_HEADER_UNREADABLE;
+  if (!findFirstSonarPing(context)) return SURVEY_NO_SONAR_PING;
+  readChannelTable(context, events);
   countSamples(context);
-  SetDlgItemTextA(window, IDC_CHANNEL_LIST, channelListText(*context).c_str());
-  armDeferredCommand(window, CMD_COUNT_PINGS);
+  return SURVEY_OK;
 }

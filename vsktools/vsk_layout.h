@@ -29,6 +29,9 @@ constexpr std::uint8_t FORMAT_VERSION = 1;
 // Channel entry
 constexpr std::size_t ENTRY_BYTES = 128;
 constexpr std::size_t ENTRY_TYPE = 0;                 // uint8
+constexpr std::uint8_t TYPE_SUBBOTTOM = 0;
+constexpr std::uint8_t TYPE_PORT = 1;                 // side-scan
+constexpr std::uint8_t TYPE_STARBOARD = 2;            // side-scan; any other type is unrecognised
 constexpr std::size_t ENTRY_SUBCHANNEL = 1;           // uint8
 constexpr std::size_t ENTRY_BYTES_PER_SAMPLE = 6;     // uint16
 constexpr std::size_t ENTRY_SAMPLES_PER_CHANNEL = 8;  // uint32

@@ -5,6 +5,7 @@
 #include "survey_files.h"
 
 #include "app/commands.h"
+#include "app/program_state.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "platform/files.h"
@@ -128,7 +129,7 @@ TEST_F(Conversion, WhileBusyOnlyVerboseAndTheMenuAct) {
   prepare(writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(samples), pings), segy, IDC_PAIR_1);
   {
     // The Converter held at its first write: the run is under way.
-    WorkerGate gate(context().converterThreadId, WorkerGate::At::Write);
+    WorkerGate gate(programState().converterThreadId, WorkerGate::At::Write);
     ui.click(window, IDC_PROCESS);
     ASSERT_TRUE(pumpUntilHeld(gate));
     for (int button : {IDC_BROWSE_SONAR, IDC_BROWSE_SEGY, IDC_PROCESS}) EXPECT_FALSE(enabled(button));

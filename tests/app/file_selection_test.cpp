@@ -2,6 +2,7 @@
 #include "program_test.h"
 #include "survey_files.h"
 
+#include "app/program_state.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "platform/dialogs.h"
@@ -184,7 +185,7 @@ TEST_F(FileSelection, ARefusedProcessDuringTheScanLeavesTheSelectionGreyed) {
   const std::string survey = writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(2000), 1000);
   {
     // The Scanner held in a read: the count is under way.
-    WorkerGate gate(context().scannerThreadId, WorkerGate::At::Read);
+    WorkerGate gate(programState().scannerThreadId, WorkerGate::At::Read);
     ui.answerFileDialog(survey);
     ui.click(window, IDC_BROWSE_SONAR);
     ASSERT_TRUE(pumpUntilHeld(gate));

@@ -4,6 +4,7 @@
 
 #include "app/commands.h"
 #include "app/deferred_command.h"
+#include "app/program_state.h"
 #include "app/settings_file.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
@@ -158,7 +159,7 @@ TEST_F(StartAndQuit, QuittingDuringAConversionWaitsForTheWholeSegyFile) {
     if (controlId == IDC_STATUS) statuses.push_back(ui.controlText(changedWindow, IDC_STATUS));
   });
   {
-    WorkerGate gate(context().converterThreadId, WorkerGate::At::Write);
+    WorkerGate gate(programState().converterThreadId, WorkerGate::At::Write);
     ui.click(window, IDC_PROCESS);
     ASSERT_TRUE(pumpUntilHeld(gate));
     ui.click(window, IDC_EXIT);
@@ -181,11 +182,11 @@ TEST_F(StartAndQuit, AWorkerTakesNoWorkAfterItsExitCommand) {
   const std::string segy = path("line.SEG");
   prepare(writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(100), 5), segy, IDC_PAIR_1);
   ui.clearRecords();
-  const DWORD converter = context().converterThreadId;
+  const DWORD converter = programState().converterThreadId;
   PostThreadMessageA(converter, WM_COMMAND, CMD_CONVERTER_EXIT, 0);
   PostThreadMessageA(converter, WM_COMMAND, CMD_CONVERTER_RUN, 0);
   settle();
-  EXPECT_EQ(context().converterThreadId, NO_THREAD);
+  EXPECT_EQ(programState().converterThreadId, NO_THREAD);
   EXPECT_EQ(fileSize(segy), 0u) << "a run started behind the exit command";
   EXPECT_EQ(beepCount(), 0u) << "no conversion end may be reported";
   EXPECT_TRUE(IsWindow(window)) << "the Scanner thread has not answered yet";
@@ -195,12 +196,12 @@ TEST_F(StartAndQuit, AWorkerTakesNoWorkAfterItsExitCommand) {
 
 TEST_F(StartAndQuit, AnUnknownCommandMakesTheConverterThreadBeepAndTheScannerThreadNothing) {
   start();
-  PostThreadMessageA(context().converterThreadId, WM_COMMAND, UNKNOWN_WORKER_COMMAND, 0);
-  PostThreadMessageA(context().converterThreadId, WM_USER, CMD_CONVERTER_RUN, 0);
+  PostThreadMessageA(programState().converterThreadId, WM_COMMAND, UNKNOWN_WORKER_COMMAND, 0);
+  PostThreadMessageA(programState().converterThreadId, WM_USER, CMD_CONVERTER_RUN, 0);
   settle();
   EXPECT_EQ(beepCount(), 1u);
-  PostThreadMessageA(context().scannerThreadId, WM_COMMAND, UNKNOWN_WORKER_COMMAND, 0);
-  PostThreadMessageA(context().scannerThreadId, WM_USER, CMD_SCANNER_RUN, 0);
+  PostThreadMessageA(programState().scannerThreadId, WM_COMMAND, UNKNOWN_WORKER_COMMAND, 0);
+  PostThreadMessageA(programState().scannerThreadId, WM_USER, CMD_SCANNER_RUN, 0);
   settle();
   EXPECT_EQ(beepCount(), 1u);
   EXPECT_TRUE(boxes().empty());
@@ -212,8 +213,8 @@ TEST_F(StartAndQuit, TheProgramStartsAgainInTheSameProcess) {
   quit();
   start();
   EXPECT_EQ(text(IDC_STATUS), " Ready");
-  EXPECT_NE(context().converterThreadId, NO_THREAD);
-  EXPECT_NE(context().scannerThreadId, NO_THREAD);
+  EXPECT_NE(programState().converterThreadId, NO_THREAD);
+  EXPECT_NE(programState().scannerThreadId, NO_THREAD);
   quit();
 }
 

@@ -107,7 +107,7 @@ TEST_F(ChannelLocator, CountsFromTheRecordAreNotTrusted) {
   EXPECT_EQ(offset(0), -1);
 
   locate({channelSpec(1, 0), channelSpec(2, 1), channelSpec(0, 2)}, {pingChannel(0, bytes(20), 10)});
-  sonar::setField<std::uint16_t>(memory->record.data(), sonar::PING_CHANNEL_COUNT, 3);
+  vsk::store16(memory->record.data() + vsk::RECORD_CHANNEL_COUNT, 3);
   locateChannels(context.get());
   EXPECT_EQ(offset(0), 256);
   EXPECT_EQ(offset(1), -1);

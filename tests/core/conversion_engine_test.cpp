@@ -116,14 +116,10 @@ TEST_F(ConversionEngine, PingWithoutTheSelectionShowsNoDataAndGivesNoTrace) {
   EXPECT_EQ(fieldRecordOf(file, 0, 10), 2u);
   EXPECT_EQ(fieldRecordOf(file, 2, 10), 4u);
   EXPECT_EQ(context->pingCount, 4u);
-  const std::vector<ControlUpdate> status = recorder.of(IDC_STATUS);
-  ASSERT_EQ(status.size(), 2u);
-  EXPECT_EQ(status[0].text, "No Data");
+  EXPECT_EQ(events.pingsWithoutData, (std::vector<std::uint32_t>{1, 3}));
   // The ping number counts the pings without data too.
-  const std::vector<ControlUpdate> numbers = recorder.of(IDC_PING_NUMBER);
-  ASSERT_EQ(numbers.size(), 4u);
-  EXPECT_EQ(numbers[0].text, "1");
-  EXPECT_EQ(numbers[3].text, "4");
+  ASSERT_EQ(events.pings.size(), 4u);
+  for (std::uint32_t p = 0; p < 4; ++p) EXPECT_EQ(events.pings[p].pingNumber, p + 1);
 }
 
 TEST_F(ConversionEngine, SingleChannelFromTheFirstPingThatHoldsIt) {
@@ -138,44 +134,28 @@ TEST_F(ConversionEngine, SingleChannelFromTheFirstPingThatHoldsIt) {
   EXPECT_EQ(context->tracesWritten, 2u);
 }
 
-TEST_F(ConversionEngine, ProcessingInformationInMetres) {
-  vsk::Ping first = ping(1, {0, 1, 2}, 4);
-  first.shipX = 512345.678;
-  first.shipY = 5000000.25;
-  first.sensorX = 12.5;
-  first.sensorY = -3.25;
-  writeSurvey(pairAndSubbottom(0), {first});
-  open();
-  choose(SINGLE_1, 0, 4, 0.004f);
-  run();
-  std::vector<std::pair<int, std::string>> texts;
-  for (const ControlUpdate& update : recorder.updates) {
-    if (update.controlId != IDC_PROGRESS) texts.emplace_back(update.controlId, update.text);
+TEST_F(ConversionEngine, ProcessingInformationCarriesEachPingsPositionsAndUnits) {
+  for (const std::uint16_t units : {std::uint16_t{0}, std::uint16_t{1}}) {
+    vsk::Ping first = ping(1, {0, 1, 2}, 4);
+    first.shipX = 512345.678;
+    first.shipY = -3.25;
+    first.sensorX = 12.5;
+    first.sensorY = 48.123456789;
+    closeFiles();
+    writeSurvey(pairAndSubbottom(units), {first, ping(2, {0, 1, 2}, 4)});
+    open();
+    choose(SINGLE_1, 0, 4, 0.004f);
+    run();
+    ASSERT_EQ(events.pings.size(), 2u);
+    const PingInformation& shown = events.pings[0];
+    EXPECT_EQ(shown.pingNumber, 1u);
+    EXPECT_EQ(shown.degrees, units != 0);
+    EXPECT_EQ(shown.shipX, 512345.678);
+    EXPECT_EQ(shown.shipY, -3.25);
+    EXPECT_EQ(shown.sensorX, 12.5);
+    EXPECT_EQ(shown.sensorY, 48.123456789);
+    EXPECT_EQ(events.pings[1].pingNumber, 2u);
   }
-  const std::vector<std::pair<int, std::string>> expected = {
-      {IDC_PING_NUMBER, "1"},
-      {IDC_SHIP_POSITION_1, "E=0512345.68"},
-      {IDC_SHIP_POSITION_2, "N=5000000.25"},
-      {IDC_SENSOR_POSITION_1, "E=0000012.50"},
-      {IDC_SENSOR_POSITION_2, "N=-000003.25"},
-  };
-  EXPECT_EQ(texts, expected);
-}
-
-TEST_F(ConversionEngine, ProcessingInformationInDegrees) {
-  vsk::Ping first = ping(1, {0, 1, 2}, 4);
-  first.shipY = 12.5;
-  first.shipX = -3.5;
-  first.sensorY = 48.123456789;
-  first.sensorX = 7.25;
-  writeSurvey(pairAndSubbottom(1), {first});
-  open();
-  choose(SINGLE_1, 0, 4, 0.004f);
-  run();
-  EXPECT_EQ(recorder.of(IDC_SHIP_POSITION_1).at(0).text, "Lat=012.500000");
-  EXPECT_EQ(recorder.of(IDC_SHIP_POSITION_2).at(0).text, "Lon=-3.500000");
-  EXPECT_EQ(recorder.of(IDC_SENSOR_POSITION_1).at(0).text, "Lat=048.123457");
-  EXPECT_EQ(recorder.of(IDC_SENSOR_POSITION_2).at(0).text, "Lon=07.250000");
 }
 
 TEST_F(ConversionEngine, ProcessingInformationOffSendsNoTexts) {
@@ -184,7 +164,8 @@ TEST_F(ConversionEngine, ProcessingInformationOffSendsNoTexts) {
   choose(SINGLE_1, 0, 4, 0.004f);
   context->showProcessingInfo.store(0);
   run();
-  for (const ControlUpdate& update : recorder.updates) EXPECT_EQ(update.controlId, IDC_PROGRESS);
+  EXPECT_TRUE(events.pings.empty());
+  EXPECT_FALSE(events.progress.empty());
   EXPECT_EQ(output().size(), 3600u + 5 * (240 + 8));
 }
 
@@ -194,16 +175,16 @@ TEST_F(ConversionEngine, ProgressRisesToHundredInAtMost101Updates) {
   choose(SINGLE_1, 0, 3, 0.003f);
   context->showProcessingInfo.store(0);
   run();
-  const std::vector<ControlUpdate> progress = recorder.of(IDC_PROGRESS);
+  const std::vector<Progress>& progress = events.progress;
   ASSERT_FALSE(progress.empty());
   EXPECT_LE(progress.size(), 101u);
   int previous = 0;
-  for (const ControlUpdate& update : progress) {
-    EXPECT_GT(update.progress, previous);
-    EXPECT_EQ(static_cast<std::uint64_t>(update.progress), update.inputPosition * 100 / context->sonarFileSize);
-    previous = update.progress;
+  for (const Progress& update : progress) {
+    EXPECT_GT(update.percent, previous);
+    EXPECT_EQ(static_cast<std::uint64_t>(update.percent), update.inputPosition * 100 / context->sonarFileSize);
+    previous = update.percent;
   }
-  EXPECT_EQ(progress.back().progress, 100);
+  EXPECT_EQ(progress.back().percent, 100);
   EXPECT_EQ(context->progressPercent, 100);
   EXPECT_EQ(context->sonarFilePosition, context->sonarFileSize);
 }
@@ -237,14 +218,14 @@ TEST_F(ConversionEngine, ProgressOfAHundredMillionByteInput) {
   choose(SUBBOTTOM, 2, 10, 0.01f);  // not in the file: nothing but the reel header
   context->showProcessingInfo.store(0);
   run();
-  const std::vector<ControlUpdate> progress = recorder.of(IDC_PROGRESS);
+  const std::vector<Progress>& progress = events.progress;
   ASSERT_EQ(progress.size(), 100u);
-  for (std::size_t i = 0; i < progress.size(); ++i) EXPECT_EQ(progress[i].progress, static_cast<int>(i) + 1);
+  for (std::size_t i = 0; i < progress.size(); ++i) EXPECT_EQ(progress[i].percent, static_cast<int>(i) + 1);
   bool sawHalf = false;
-  for (const ControlUpdate& update : progress) {
+  for (const Progress& update : progress) {
     if (update.inputPosition == HALF) {
       sawHalf = true;
-      EXPECT_EQ(update.progress, 50);
+      EXPECT_EQ(update.percent, 50);
     }
   }
   EXPECT_TRUE(sawHalf);
@@ -255,7 +236,7 @@ TEST_F(ConversionEngine, SelectionOutsideTheTableBeepsOncePerPing) {
   open();
   choose(13, 0, 4, 0.004f);
   run();
-  EXPECT_EQ(recorder.beeps, 4);
+  EXPECT_EQ(events.valuesOutsideTable, 4);
   EXPECT_EQ(context->conversionOutcome, CONVERSION_NO_TRACES);
   EXPECT_TRUE(output().empty()) << "a run without a trace is a failed run";
 }
@@ -402,7 +383,7 @@ TEST_F(ConversionEngine, AnInputThatEndsElsewhereThanWhenItWasCheckedFailsTheRun
 TEST_F(ConversionEngine, PingRecordShorterThanItsChannelsShowsNoData) {
   vsk::FileSpec file = pairAndSubbottom();
   std::vector<std::uint8_t> lying = vsk::encodePing(ping(1, {0, 1, 2}, 10));
-  sonar::setField<std::uint32_t>(lying.data() + 256, sonar::CHANNEL_SAMPLE_COUNT, 100000);
+  vsk::store32(lying.data() + vsk::PING_HEADER_BYTES + vsk::CHANNEL_SAMPLE_COUNT, 100000);
   {
     vsk::Writer writer(sonarPath, file);
     writer.writeBytes(lying);
@@ -415,7 +396,7 @@ TEST_F(ConversionEngine, PingRecordShorterThanItsChannelsShowsNoData) {
   const std::vector<unsigned char> out = output();
   ASSERT_EQ(out.size(), 3600u + 240 + 20);
   EXPECT_EQ(fieldRecordOf(out, 0, 10), 2u);
-  EXPECT_EQ(recorder.of(IDC_STATUS).at(0).text, "No Data");
+  EXPECT_EQ(events.pingsWithoutData, std::vector<std::uint32_t>{1});
 }
 
 TEST_F(ConversionEngine, SampleBufferThatCannotBeHadEndsTheRun) {
@@ -426,11 +407,10 @@ TEST_F(ConversionEngine, SampleBufferThatCannotBeHadEndsTheRun) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    context->window = nullptr;  // the window belongs to the parent's thread
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = rlim_t{2} << 30;
     setrlimit(RLIMIT_AS, &limit);
-    runConversion(context.get());
+    runConversion(context.get(), events);
     const bool emptied = readWholeFile(segyPath).empty();
     _exit(context->conversionOutcome == CONVERSION_OUT_OF_MEMORY && emptied && context->traceSamples == nullptr ? 0 : 1);
   }

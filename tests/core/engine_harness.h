@@ -1,18 +1,12 @@
-// Runs the conversion engine on the test thread: a small window of the
-// controls the engine updates, created on that thread so the engine's
-// window calls are direct; a front end that records every control update;
-// VSK surveys written with the project's writer and opened as the program
-// opens them; the context filled the way the survey fills it.
+// Runs the conversion engine on the test thread with a record of the events
+// it tells; VSK surveys written with the project's writer and opened as the
+// program opens them; the context filled the way the survey fills it.
 #pragma once
 
 #include "core/conversion_engine.h"
 #include "core/converter_context.h"
+#include "core/converter_events.h"
 #include "platform/files.h"
-#include "platform/front_end.h"
-#include "platform/resources.h"
-#include "platform/window.h"
-#include "platform/window_model.h"
-#include "res/resource_ids.h"
 #include "vsktools/vsk_reader.h"
 #include "vsktools/vsk_writer.h"
 
@@ -31,67 +25,26 @@
 
 namespace engine_test {
 
-constexpr int TEST_DIALOG = 1;
-inline constexpr const char* TEST_CLASS = "VESKCORETEST";
-
-inline const DialogItemTemplate TEST_ITEMS[] = {
-    {CLASS_STATIC, " Converting VSK file to SEG file", IDC_STATUS, SS_LEFT, 0, 0, 100, 10, 0},
-    {CLASS_STATIC, "", IDC_PING_NUMBER, SS_LEFT, 0, 10, 50, 10, 0},
-    {CLASS_STATIC, "", IDC_SHIP_POSITION_1, SS_LEFT, 0, 20, 50, 10, 0},
-    {CLASS_STATIC, "", IDC_SENSOR_POSITION_1, SS_LEFT, 50, 20, 50, 10, 0},
-    {CLASS_STATIC, "", IDC_SHIP_POSITION_2, SS_LEFT, 0, 30, 50, 10, 0},
-    {CLASS_STATIC, "", IDC_SENSOR_POSITION_2, SS_LEFT, 50, 30, 50, 10, 0},
-    {CLASS_STATIC, "", IDC_SONAR_PING_COUNT, SS_LEFT, 0, 40, 50, 10, 0},  // never touched by the engine
-    {CLASS_PROGRESS, "", IDC_PROGRESS, 0, 0, 50, 100, 10, 0},
-};
-inline const DialogTemplate TEST_DIALOGS[] = {
-    {TEST_DIALOG, WS_POPUP, 0, 0, 100, 60, nullptr, 8, TEST_CLASS, 0, "engine test",
-     TEST_ITEMS, static_cast<int>(std::size(TEST_ITEMS))},
-};
-inline const ResourceTable TEST_RESOURCES = {TEST_DIALOGS, 1, nullptr, 0, nullptr, 0};
-
-struct ControlUpdate {
-  int controlId;
-  std::string text;
-  int progress;
-  std::uint64_t inputPosition;  // the engine's sonarFilePosition at the update
+struct Progress {
+  int percent;
+  std::uint64_t inputPosition;  // the engine's sonarFilePosition when it was told
 };
 
-// Records every update of the test window's controls and every beep.
-class RecordingFrontEnd final : public FrontEnd {
+// The events of a run, by kind.
+class RecordedEvents final : public ConverterEvents {
  public:
   const ConverterContext* context = nullptr;
-  std::vector<ControlUpdate> updates;
-  int beeps = 0;
+  std::vector<Progress> progress;
+  std::vector<PingInformation> pings;
+  std::vector<std::uint32_t> pingsWithoutData;  // their pingCount
+  int valuesOutsideTable = 0;
 
-  void waitForEvents(int) override {}
-  void wakeMainThread() override {}
-  int showMessageBox(HWND, const std::string&, const std::string&, UINT) override { return IDOK; }
-  bool askFileName(HWND, const FileDialogRequest&, std::string*) override { return false; }
-  bool confirmOverwrite(HWND, const std::string&) override { return false; }
-  void beep(UINT) override { ++beeps; }
-  void windowChanged(HWND window, int controlId) override {
-    WindowModel* model = windowModel(window);
-    if (model == nullptr || controlId == 0) return;
-    const ControlModel* control = findControl(*model, controlId);
-    if (control == nullptr) return;
-    updates.push_back({controlId, control->text, control->progressPos, context ? context->sonarFilePosition : 0});
-  }
-  void windowCreated(HWND) override {}
-  void windowDestroyed(HWND) override {}
-
-  std::vector<ControlUpdate> of(int controlId) const {
-    std::vector<ControlUpdate> found;
-    for (const ControlUpdate& update : updates) {
-      if (update.controlId == controlId) found.push_back(update);
-    }
-    return found;
-  }
+  void progressChanged(int percent) override { progress.push_back({percent, context->sonarFilePosition}); }
+  void pingRead(const PingInformation& ping) override { pings.push_back(ping); }
+  void noData() override { pingsWithoutData.push_back(context->pingCount); }
+  void valueOutsideTable() override { ++valuesOutsideTable; }
+  void unrecognisedChannel(int) override { ADD_FAILURE() << "the engine never reads the channel table's types"; }
 };
-
-inline LRESULT testWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 inline std::vector<unsigned char> readWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -101,7 +54,7 @@ inline std::vector<unsigned char> readWholeFile(const std::string& path) {
 class EngineTest : public ::testing::Test {
  protected:
   std::unique_ptr<ConverterContext> context = std::make_unique<ConverterContext>();
-  RecordingFrontEnd recorder;
+  RecordedEvents events;
   std::filesystem::path folder;
   std::string sonarPath;
   std::string segyPath;
@@ -113,22 +66,11 @@ class EngineTest : public ::testing::Test {
     std::filesystem::create_directories(folder);
     sonarPath = (folder / "survey.vsk").string();
     segyPath = (folder / "LINE1.sgy").string();
-    recorder.context = context.get();
-    setFrontEnd(&recorder);
-    WNDCLASSA windowClass;
-    windowClass.lpfnWndProc = testWindowProcedure;
-    windowClass.lpszClassName = TEST_CLASS;
-    windowClass.hInstance = &TEST_RESOURCES;
-    RegisterClassA(&windowClass);
-    context->window = CreateDialogParamA(&TEST_RESOURCES, MAKEINTRESOURCEA(TEST_DIALOG), nullptr, nullptr, 0);
-    ASSERT_NE(context->window, nullptr);
+    events.context = context.get();
   }
 
   void TearDown() override {
     closeFiles();
-    DestroyWindow(context->window);
-    UnregisterClassA(TEST_CLASS, &TEST_RESOURCES);
-    setFrontEnd(nullptr);
     std::free(context->traceSamples);
     setWriteFaultHook({});
     std::error_code ignored;
@@ -174,10 +116,10 @@ class EngineTest : public ::testing::Test {
   }
 
   void run() {
-    recorder.updates.clear();
-    recorder.beeps = 0;
+    events = RecordedEvents{};
+    events.context = context.get();
     context->conversionStep = 0;
-    runConversion(context.get());
+    runConversion(context.get(), events);
     EXPECT_EQ(context->conversionStep, 0);
   }
 

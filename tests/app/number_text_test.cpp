@@ -2,7 +2,7 @@
 // millions of values: any difference is a fault of the formatter. The
 // DISABLED_ case repeats every kind on far more values (run it with
 // --gtest_also_run_disabled_tests --gtest_filter='*ManyMore*').
-#include "core/number_text.h"
+#include "app/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/number_text.h"
+#include "app/number_text.h"
 
 #include <algorithm>
 #include <bit>
