@@ -174,10 +174,6 @@ void WindowView::showModel(int controlId) {
   showWindowState(*model);
 }
 
-void WindowView::showModel(const std::set<int>& controlIds) {
-  for (int controlId : controlIds) showModel(controlId);
-}
-
 void WindowView::showWindowState(const WindowModel& model) {
   setWindowTitle(legibleText(model.title));
   applyFlags(model);
