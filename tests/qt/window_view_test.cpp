@@ -431,9 +431,17 @@ TEST_F(QtWindowTest, F10AndAltAloneTakeTheKeyboardToTheMenuBar) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(view));
   QMenuBar* bar = view->menuBar();
   QAction* file = bar->actions().front();
+  // Beside the item's text, inside its highlight.
+  const auto fileHighlighted = [bar, file] {
+    const QRect item = bar->actionGeometry(file);
+    return bar->grab().toImage().pixel(item.left() + 1, item.center().y()) ==
+           bar->palette().color(QPalette::Highlight).rgb();
+  };
+  EXPECT_FALSE(fileHighlighted());
 
   QTest::keyClick(view, Qt::Key_F10);
   EXPECT_EQ(bar->activeAction(), file);
+  EXPECT_TRUE(fileHighlighted());
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "highlighted, not opened";
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
   QWidget* popup = QApplication::activePopupWidget();
@@ -445,12 +453,43 @@ TEST_F(QtWindowTest, F10AndAltAloneTakeTheKeyboardToTheMenuBar) {
 
   QTest::keyClick(view, Qt::Key_Alt);
   EXPECT_EQ(bar->activeAction(), file);
+  EXPECT_TRUE(fileHighlighted());
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   QTRY_COMPARE(bar->activeAction(), static_cast<QAction*>(nullptr));
+  EXPECT_FALSE(fileHighlighted());
 
   // No mnemonics: Alt+F opens nothing.
   QTest::keyClick(view, Qt::Key_F, Qt::AltModifier);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   EXPECT_EQ(bar->activeAction(), nullptr);
   EXPECT_TRUE(takeMessages().empty());
+}
+
+// A field framed as Windows frames a sunken static, its text never clipped
+// below the line, and Verbose on told from off at a glance.
+TEST_F(QtWindowTest, FieldsAndVerboseAreDrawnAsWindowsDrawsThem) {
+  ShowWindow(window, SW_SHOWNORMAL);
+  QWidget* name = widget(IDC_SONAR_FILE_NAME);
+  SetDlgItemTextA(window, IDC_SONAR_FILE_NAME, "____");
+  const QImage shot = name->grab().toImage();
+  const int right = shot.width() - 1;
+  const int bottom = shot.height() - 1;
+  const QRgb shadow = name->palette().color(QPalette::Dark).rgb();
+  const QRgb light = name->palette().color(QPalette::Light).rgb();
+  EXPECT_EQ(shot.pixel(right / 2, 0), shadow);
+  EXPECT_EQ(shot.pixel(0, bottom / 2), shadow);
+  EXPECT_EQ(shot.pixel(right / 2, bottom), light);
+  EXPECT_EQ(shot.pixel(right, bottom / 2), light);
+  int inked = 0;
+  for (int y = 1; y < bottom; ++y) {
+    for (int x = 1; x < right; ++x) inked += shot.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+  }
+  EXPECT_GT(inked, 0) << "the underscores are drawn";
+
+  QWidget* verbose = widget(IDC_VERBOSE);
+  const auto inside = [verbose] { return verbose->grab().toImage().pixel(2, 2); };
+  SendDlgItemMessageA(window, IDC_VERBOSE, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_EQ(inside(), verbose->palette().color(QPalette::Highlight).rgb());
+  SendDlgItemMessageA(window, IDC_VERBOSE, BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_EQ(inside(), verbose->palette().color(QPalette::Button).rgb());
 }
