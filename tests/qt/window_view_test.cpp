@@ -337,7 +337,7 @@ TEST_F(QtWindowTest, ALongPathKeepsItsFileNameInView) {
   EXPECT_TRUE(name->shownLines().front().endsWith(QStringLiteral("nnn.vsk")));
 }
 
-TEST_F(QtWindowTest, VerboseUncheckedStillLooksLikeAButton) {
+TEST_F(QtWindowTest, VerboseLooksLikeAButtonWhenOffAndIsHighlightedWhenOn) {
   ShowWindow(window, SW_SHOWNORMAL);
   QWidget* verbose = widget(IDC_VERBOSE);
   ASSERT_FALSE(button(verbose)->isChecked());
@@ -353,10 +353,11 @@ TEST_F(QtWindowTest, VerboseUncheckedStillLooksLikeAButton) {
   EXPECT_EQ(unchecked.pixel(2, 2), face);
   EXPECT_NE(frame, face);
 
+  // On is filled with the highlight, as the Windows build draws it: not to be mistaken for off.
   CheckDlgButton(window, IDC_VERBOSE, BST_CHECKED);
   const QImage checked = verbose->grab().toImage();
-  EXPECT_EQ(checked.pixel(0, h / 2), frame);
-  EXPECT_NE(checked, unchecked) << "checked looks pushed in";
+  EXPECT_EQ(checked.pixel(2, 2), verbose->palette().color(QPalette::Highlight).rgb());
+  EXPECT_NE(checked.pixel(0, h / 2), face);
 }
 
 TEST_F(QtWindowTest, OnlyTheItemTheProgramMarksIsAToggle) {
@@ -465,9 +466,8 @@ TEST_F(QtWindowTest, F10AndAltAloneTakeTheKeyboardToTheMenuBar) {
   EXPECT_TRUE(takeMessages().empty());
 }
 
-// A field framed as Windows frames a sunken static, its text never clipped
-// below the line, and Verbose on told from off at a glance.
-TEST_F(QtWindowTest, FieldsAndVerboseAreDrawnAsWindowsDrawsThem) {
+// A field framed as Windows frames a sunken static, its text never clipped below the line.
+TEST_F(QtWindowTest, FieldsAreFramedAsWindowsFramesThemAndShowUnderscores) {
   ShowWindow(window, SW_SHOWNORMAL);
   QWidget* name = widget(IDC_SONAR_FILE_NAME);
   SetDlgItemTextA(window, IDC_SONAR_FILE_NAME, "____");
@@ -485,11 +485,4 @@ TEST_F(QtWindowTest, FieldsAndVerboseAreDrawnAsWindowsDrawsThem) {
     for (int x = 1; x < right; ++x) inked += shot.pixelColor(x, y).lightness() < 128 ? 1 : 0;
   }
   EXPECT_GT(inked, 0) << "the underscores are drawn";
-
-  QWidget* verbose = widget(IDC_VERBOSE);
-  const auto inside = [verbose] { return verbose->grab().toImage().pixel(2, 2); };
-  SendDlgItemMessageA(window, IDC_VERBOSE, BM_SETCHECK, BST_CHECKED, 0);
-  EXPECT_EQ(inside(), verbose->palette().color(QPalette::Highlight).rgb());
-  SendDlgItemMessageA(window, IDC_VERBOSE, BM_SETCHECK, BST_UNCHECKED, 0);
-  EXPECT_EQ(inside(), verbose->palette().color(QPalette::Button).rgb());
 }
