@@ -26,7 +26,7 @@ namespace {
 
 constexpr std::uint64_t SURVEY_BYTES = std::uint64_t{24} << 20;  // two dozen reads of the reader's 1 MiB
 // Only a window that never shows a value stops a run this long: a hang, not a slow machine.
-constexpr auto STALL_LIMIT = std::chrono::seconds(60);
+constexpr auto STALL_LIMIT = std::chrono::seconds(120);
 constexpr int HALFWAY_PERCENT = 50;
 constexpr std::size_t FEWEST_STEPS = 10;
 
