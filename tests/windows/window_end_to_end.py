@@ -222,6 +222,22 @@ def end_program(desktop, program):
         fail(f"veskconv.exe ended with status {program.returncode}")
 
 
+def choose_survey_and_output(desktop, survey, segy):
+    """The survey typed into the open dialog, pair 1, the offered SEG-Y name: the ping count shown."""
+    desktop.type_into_dialog(OPEN_TITLE, survey)
+    count = wait_for("the ping count", lambda: "sonar" in desktop.main_control(IDC_SONAR_PING_COUNT)["text"]
+                     and desktop.main_control(IDC_SONAR_PING_COUNT)["text"].strip())
+    if desktop.main_control(IDC_SONAR_FILE_NAME)["text"] != survey:
+        fail("the VSK name field does not show the typed path")
+    wait_for("the pair boxes to be enabled", lambda: desktop.main_control(IDC_PAIR_1)["enabled"])
+    desktop.click(IDC_PAIR_1)
+    wait_for("'Sonar 1 and 2' to be marked", lambda: desktop.main_control(IDC_PAIR_1)["checked"] == CHECKED)
+    desktop.click(IDC_BROWSE_SEGY)
+    desktop.type_into_dialog(SAVE_TITLE, "")  # the offered name, beside the survey
+    wait_for("the SEG-Y name", lambda: desktop.main_control(IDC_SEGY_FILE_NAME)["text"] == segy)
+    return count
+
+
 def convert_through_the_window(desktop, veskconv, log, screenshot):
     program = start_program(desktop, veskconv, log)
     desktop.click(IDC_BROWSE_SONAR)
@@ -232,19 +248,9 @@ def convert_through_the_window(desktop, veskconv, log, screenshot):
     print("a name the code page cannot hold is refused: " + refusal.splitlines()[2])
     desktop.click(IDOK, DIALOG_CLASS, OPEN_TITLE)
     wait_for("the box to close", lambda: desktop.box_text(OPEN_TITLE) is None)
-    desktop.type_into_dialog(OPEN_TITLE, SURVEY)
-    count = wait_for("the ping count", lambda: (desktop.main_control(IDC_SONAR_PING_COUNT) or {}).get("text", "")
-                     .strip())
+    count = choose_survey_and_output(desktop, SURVEY, SEGY)
     if count != f"{PINGS} (sonar/subbottom)":
         fail(f"ping count field shows {count!r}")
-    if desktop.main_control(IDC_SONAR_FILE_NAME)["text"] != SURVEY:
-        fail("the VSK name field does not show the typed path")
-    wait_for("the pair boxes to be enabled", lambda: desktop.main_control(IDC_PAIR_1)["enabled"])
-    desktop.click(IDC_PAIR_1)
-    wait_for("'Sonar 1 and 2' to be marked", lambda: desktop.main_control(IDC_PAIR_1)["checked"] == CHECKED)
-    desktop.click(IDC_BROWSE_SEGY)
-    desktop.type_into_dialog(SAVE_TITLE, "")  # the offered name, beside the survey
-    wait_for("the SEG-Y name", lambda: desktop.main_control(IDC_SEGY_FILE_NAME)["text"] == SEGY)
     desktop.click(IDC_PROCESS)
     wait_for("the conversion to end", lambda: desktop.main_control(IDC_PROCESS)["enabled"]
              and desktop.main_control(IDC_STATUS)["text"] == READY
@@ -285,14 +291,7 @@ def watch_a_slow_conversion(windows_build, prefix, display, veskconv, log, work)
         fail("vskgen.exe could not write the slow survey")
     program = start_program(desktop, veskconv, log)
     desktop.click(IDC_BROWSE_SONAR)
-    desktop.type_into_dialog(OPEN_TITLE, SLOW_SURVEY)
-    wait_for("the slow survey's ping count",
-             lambda: "sonar" in (desktop.main_control(IDC_SONAR_PING_COUNT) or {}).get("text", ""))
-    desktop.click(IDC_PAIR_1)
-    wait_for("'Sonar 1 and 2' to be marked", lambda: desktop.main_control(IDC_PAIR_1)["checked"] == CHECKED)
-    desktop.click(IDC_BROWSE_SEGY)
-    desktop.type_into_dialog(SAVE_TITLE, "")
-    wait_for("the slow SEG-Y name", lambda: desktop.main_control(IDC_SEGY_FILE_NAME)["text"] == SLOW_SEGY)
+    choose_survey_and_output(desktop, SLOW_SURVEY, SLOW_SEGY)
     bar = desktop.main_control(IDC_PROGRESS)["rect"]
     exit_button = desktop.main_control(IDC_EXIT)["rect"]
     desktop.click(IDC_PROCESS)
@@ -309,11 +308,7 @@ def watch_a_slow_conversion(windows_build, prefix, display, veskconv, log, work)
     desktop.xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2), "click", "1")
     wait_for("the bar to move on while quitting", lambda: shown_beyond(second, "slow-quit.png"))
     print(f"the bar filled {first}, then {second} pixels, and went on after EXIT: screenshots in {work}")
-    try:
-        program.wait(timeout=TIMEOUT_S)
-    except subprocess.TimeoutExpired:
-        fail("veskconv.exe did not end once the conversion was done")
-    if program.returncode != 0:
+    if program.wait(timeout=TIMEOUT_S) != 0:
         fail(f"veskconv.exe ended with status {program.returncode}")
     if os.path.getsize(unix_path(prefix, SLOW_SEGY)) <= 3600:
         fail("the quit did not wait for the conversion")
