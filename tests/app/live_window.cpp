@@ -66,7 +66,7 @@ struct LockStep {
       released.push_back(shown);
     } else {
       stall = "progress " + std::to_string(wanted.progress) + ", ping '" + wanted.pingNumber + "' never shown (shows " +
-              std::to_string(shown.progress) + ", '" + shown.pingNumber + "')";
+              std::to_string(shown.progress) + ", '" + shown.pingNumber + "', '" + shown.status + "')";
     }
   }
 };

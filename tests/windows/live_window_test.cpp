@@ -19,7 +19,7 @@ TEST(Win32LiveWindow, ShowsTheScanTheConversionAndTheQuitAsTheyGo) {
   const ViewReader readView = [&shown](HWND window) {
     const std::uintptr_t real = shown.realWindow(window);
     ViewState state;
-    if (real == 0) return state;
+    if (real == 0) return ViewState{0, "", "no real window (no X server?)"};
     state.progress = shownProgress(real, IDC_PROGRESS);
     state.pingNumber = shownText(real, IDC_PING_NUMBER);
     state.status = shownText(real, IDC_STATUS);
