@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -58,6 +61,15 @@ void setReadHook(ReadHook hook) {
   std::lock_guard<std::mutex> lock(hookMutex);
   readHook = std::move(hook);
   hooksSet.store(writeFault || readHook, std::memory_order_release);
+}
+
+void slowReadsWhenAsked() {
+  const char* text = std::getenv(READ_DELAY_VARIABLE);
+  if (text == nullptr) return;
+  char* end = nullptr;
+  const long delayMs = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || delayMs <= 0) return;
+  setReadHook([delay = std::chrono::milliseconds(delayMs)](HANDLE) { std::this_thread::sleep_for(delay); });
 }
 
 std::uint64_t filePosition64(HANDLE file) {

@@ -62,3 +62,9 @@ void setWriteFaultHook(WriteFaultHook hook);
 // thread, which may hold the reader up there. Reset with an empty function.
 using ReadHook = std::function<void(HANDLE file)>;
 void setReadHook(ReadHook hook);
+
+// The same seam for the window programs' desktop tests: when the environment
+// variable VESK_READ_DELAY_MS holds a number of milliseconds, every read
+// waits that long first, as on a slow disk. Off otherwise. Call at start-up.
+inline constexpr const char* READ_DELAY_VARIABLE = "VESK_READ_DELAY_MS";
+void slowReadsWhenAsked();

@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <thread>
 #include <unordered_map>
@@ -32,9 +33,7 @@ constexpr DWORD NO_THREAD_RECORD = 0;
 // sides spin only right after such traffic, so an idle program still blocks.
 constexpr auto SEND_SPIN = std::chrono::microseconds(50);
 constexpr auto RECENT_SEND = std::chrono::milliseconds(1);
-// Workers' control updates reach the front end at most this often: a screen
-// shows no more, and a wake-up per update would cost more than the update.
-constexpr auto CHANGE_REPORT_INTERVAL = std::chrono::milliseconds(16);
+constexpr auto CHANGE_REPORT_INTERVAL = std::chrono::milliseconds(CHANGE_REPORT_INTERVAL_MS);
 
 // After a few pause loops it yields, so a spinner never holds a core that the
 // thread it waits for needs (two threads may share one core on a busy machine).
@@ -54,7 +53,7 @@ bool spinUntil(Predicate ready, Clock::duration limit) {
 }
 
 // The platform's clock for timers, tick counts and change reports: real time,
-// moved on by skipToNextTimerWhenIdle when nothing else can happen.
+// moved on by skipToNextDueWhenIdle when nothing else can happen.
 std::atomic<std::int64_t> skippedNanoseconds{0};
 
 Clock::time_point timeNow() {
@@ -230,14 +229,9 @@ bool reportControlChangesLocked(std::unique_lock<std::mutex>& lock, ThreadRecord
   return true;
 }
 
-// Milliseconds until the pending control changes are due to be reported, -1
-// when there are none.
-int msUntilChangeReportLocked(const ThreadRecord& self) {
-  if (self.changedControls.empty()) return -1;
-  const auto due = self.lastChangeReport + CHANGE_REPORT_INTERVAL;
-  const auto now = timeNow();
-  if (due <= now) return 0;
-  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
+// Whether the controls other threads changed are due to be reported.
+bool changeReportDueLocked(const ThreadRecord& self) {
+  return !self.changedControls.empty() && self.lastChangeReport + CHANGE_REPORT_INTERVAL <= timeNow();
 }
 
 // A worker's text or progress update is applied to the model at once, by the
@@ -255,10 +249,11 @@ bool applyDirectlyLocked(ThreadRecord& receiver, HWND target, std::optional<int>
   const std::pair<HWND, int> entry{target, *itemId};
   auto& changed = receiver.changedControls;
   if (std::find(changed.begin(), changed.end(), entry) != changed.end()) return true;
-  // The first change after a quiet spell wakes the window's thread; later ones
-  // wait for the report it makes when the interval is over (blockLocked).
-  *wakeFrontEnd = changed.empty() && receiver.windowCount > 0 &&
-                  timeNow() - receiver.lastChangeReport >= CHANGE_REPORT_INTERVAL;
+  // The first change since the last report wakes the window's thread, so the
+  // report falls due whatever loop it waits in: the platform's own wait then
+  // ends at the due time, a front end's modal loop arms its timer for it
+  // (msUntilNextDue). Later changes ride on that report.
+  *wakeFrontEnd = changed.empty() && receiver.windowCount > 0;
   changed.push_back(entry);
   return true;
 }
@@ -274,19 +269,31 @@ Timer* dueTimerLocked(ThreadRecord& self, Clock::time_point now) {
   return due;
 }
 
-int msUntilNextTimerLocked(const ThreadRecord& self) {
-  if (self.timers.empty()) return -1;
-  const auto next = std::min_element(self.timers.begin(), self.timers.end(),
-                                     [](const Timer& a, const Timer& b) { return a.due < b.due; })->due;
+// When the thread next has something to do by the clock: its earliest timer,
+// or the report of the controls other threads changed.
+std::optional<Clock::time_point> nextDueLocked(const ThreadRecord& self) {
+  std::optional<Clock::time_point> next;
+  for (const Timer& timer : self.timers) {
+    if (!next || timer.due < *next) next = timer.due;
+  }
+  if (!self.changedControls.empty()) {
+    const auto report = self.lastChangeReport + CHANGE_REPORT_INTERVAL;
+    if (!next || report < *next) next = report;
+  }
+  return next;
+}
+
+int msUntilNextDueLocked(const ThreadRecord& self) {
+  const std::optional<Clock::time_point> due = nextDueLocked(self);
+  if (!due) return -1;
   const auto now = timeNow();
-  if (next <= now) return 0;
-  // Round up, so a wait never ends just before the timer is due.
-  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - now);
-  return static_cast<int>(wait.count());
+  if (*due <= now) return 0;
+  // Round up, so a wait never ends just before it is due.
+  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*due - now).count());
 }
 
 bool hasWorkLocked(ThreadRecord& self) {
-  return !self.posted.empty() || !self.sends.empty() || msUntilChangeReportLocked(self) == 0 || self.quitPending ||
+  return !self.posted.empty() || !self.sends.empty() || changeReportDueLocked(self) || self.quitPending ||
          dueTimerLocked(self, timeNow());
 }
 
@@ -297,7 +304,7 @@ enum class Take { Nothing, Message, Quit };
 Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg, bool remove, bool allowQuit) {
   carryOutSendsLocked(lock, self);
   // Changes come before anything posted after them, and when they are due.
-  if (!self.posted.empty() || msUntilChangeReportLocked(self) == 0) reportControlChangesLocked(lock, self);
+  if (!self.posted.empty() || changeReportDueLocked(self)) reportControlChangesLocked(lock, self);
   if (!self.posted.empty()) {
     *msg = self.posted.front();
     if (remove) self.posted.pop_front();
@@ -321,10 +328,8 @@ Take takeLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, MSG* msg
 // through the front end, so it can show and take the user's actions; the
 // others wait on their own condition.
 void blockLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self, int limitMs = -1) {
-  int timeoutMs = msUntilNextTimerLocked(self);
-  for (const int other : {limitMs, msUntilChangeReportLocked(self)}) {
-    if (other >= 0 && (timeoutMs < 0 || other < timeoutMs)) timeoutMs = other;
-  }
+  int timeoutMs = msUntilNextDueLocked(self);
+  if (limitMs >= 0 && (timeoutMs < 0 || limitMs < timeoutMs)) timeoutMs = limitMs;
   const bool ownsWindows = self.windowCount > 0;
   if (ownsWindows && Clock::now() - self.lastSendCarriedOut < RECENT_SEND) {
     const std::uint64_t seen = self.arrivals.load(std::memory_order_acquire);
@@ -498,31 +503,33 @@ bool allThreadsIdle() {
   return true;
 }
 
-bool skipToNextTimerWhenIdle() {
+bool skipToNextDueWhenIdle() {
   std::lock_guard<std::mutex> lock(threads().mutex);
   const ThreadRecord& self = selfLocked();
   for (const auto& [id, record] : threads().records) {
     if (!record->hasQueue) continue;
-    if (!record->posted.empty() || !record->sends.empty() || !record->changedControls.empty() ||
-        record->quitPending) {
-      return false;
-    }
-    if (id != self.id && (!record->blockedWaiting || !record->timers.empty())) return false;
+    if (!record->posted.empty() || !record->sends.empty() || record->quitPending) return false;
+    if (id == self.id) continue;
+    if (!record->changedControls.empty() || !record->blockedWaiting || !record->timers.empty()) return false;
   }
-  if (self.timers.empty()) return false;
-  const auto next = std::min_element(self.timers.begin(), self.timers.end(),
-                                     [](const Timer& a, const Timer& b) { return a.due < b.due; })->due;
+  const std::optional<Clock::time_point> due = nextDueLocked(self);
+  if (!due) return false;
   const auto now = timeNow();
-  if (next > now) {
-    skippedNanoseconds.fetch_add(std::chrono::duration_cast<std::chrono::nanoseconds>(next - now).count(),
+  if (*due > now) {
+    skippedNanoseconds.fetch_add(std::chrono::duration_cast<std::chrono::nanoseconds>(*due - now).count(),
                                  std::memory_order_relaxed);
   }
   return true;
 }
 
-int msUntilNextTimer() {
+int msUntilNextDue() {
   std::lock_guard<std::mutex> lock(threads().mutex);
-  return msUntilNextTimerLocked(selfLocked());
+  return msUntilNextDueLocked(selfLocked());
+}
+
+DWORD GetTickCount() {
+  std::lock_guard<std::mutex> lock(threads().mutex);
+  return tickCount();
 }
 
 DWORD GetCurrentThreadId() {

@@ -50,3 +50,5 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC timerProc);
 BOOL KillTimer(HWND window, UINT_PTR id);
 DWORD GetCurrentThreadId();
+// Milliseconds on the platform's clock, the one timers and message times run on.
+DWORD GetTickCount();

@@ -16,15 +16,18 @@ class WakeSignal {
     condition_.notify_all();
   }
 
-  // Waits until woken or timeoutMs have passed (-1: no limit); consumes the wake.
-  void wait(int timeoutMs) {
+  // Waits until woken or timeoutMs have passed (-1: no limit); consumes the
+  // wake. Returns whether it was woken.
+  bool wait(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (timeoutMs < 0) {
       condition_.wait(lock, [this] { return woken_; });
     } else {
       condition_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return woken_; });
     }
+    const bool woken = woken_;
     woken_ = false;
+    return woken;
   }
 
  private:

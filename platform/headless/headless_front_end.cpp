@@ -27,10 +27,11 @@ HeadlessFrontEnd::~HeadlessFrontEnd() {
   if (&frontEnd() == this) setFrontEnd(nullptr);
 }
 
-// Nobody watches the clock here: a wait for a timer with nothing else that
-// could happen meanwhile is skipped (a deferred command runs at once).
+// Nobody watches the clock here: a wait for a timer or a change report with
+// nothing else that could happen meanwhile is skipped (a deferred command runs
+// at once).
 void HeadlessFrontEnd::waitForEvents(int timeoutMs) {
-  if (timeoutMs > 0 && skipToNextTimerWhenIdle()) return;
+  if (timeoutMs > 0 && skipToNextDueWhenIdle()) return;
   wake_.wait(timeoutMs);
 }
 

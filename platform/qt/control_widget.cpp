@@ -52,8 +52,9 @@ QLabel* createLabel(const ControlModel& control, QWidget* parent) {
   return label;
 }
 
-// Windows draws a flat push-like check box with a one-pixel frame, checked or
-// not; checked, it is pushed in.
+// A flat push-like check box, drawn as the Windows build shows one: a
+// one-pixel frame, and filled with the highlight while it is checked, so
+// that on and off cannot be mistaken.
 class FlatToggleButton : public QPushButton {
  public:
   using QPushButton::QPushButton;
@@ -61,14 +62,14 @@ class FlatToggleButton : public QPushButton {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    const bool pushed = isChecked() || isDown();
-    painter.fillRect(rect(), palette().button());
-    if (pushed) painter.fillRect(rect(), QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
-    painter.setPen(palette().color(QPalette::Shadow));
+    const bool on = isChecked();
+    const bool pushed = on || isDown();
+    painter.fillRect(rect(), on ? palette().highlight() : palette().button());
+    painter.setPen(palette().color(on ? QPalette::Highlight : QPalette::Shadow).darker(on ? 125 : 100));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     const QRect textRect = pushed ? rect().translated(1, 1) : rect();
     style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextSingleLine, palette(), isEnabled(), text(),
-                          QPalette::ButtonText);
+                          on ? QPalette::HighlightedText : QPalette::ButtonText);
     if (hasFocus()) {
       QStyleOptionFocusRect focus;
       focus.initFrom(this);

@@ -101,12 +101,21 @@ void FieldLabel::layOutText() {
 
 void FieldLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  drawFrame(&painter);
+  // The edge Windows draws round a sunken static: shadow above and left, highlight below and right.
+  const QRect edge = rect();
+  painter.setPen(palette().color(QPalette::Dark));
+  painter.drawLine(edge.topLeft(), edge.topRight());
+  painter.drawLine(edge.topLeft(), edge.bottomLeft());
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawLine(edge.bottomLeft(), edge.bottomRight());
+  painter.drawLine(edge.topRight(), edge.bottomRight());
   const QRect area = contentsRect();
   const int step = fontMetrics().lineSpacing();
   int top = area.top();
   if ((alignment() & Qt::AlignVCenter) != 0) top += (area.height() - step * static_cast<int>(shownLines_.size())) / 2;
-  const int flags = static_cast<int>(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine;
+  // Some faces draw '_' below their stated descent: a line clipped to its own height would lose it.
+  const int flags = static_cast<int>(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine |
+                    Qt::TextDontClip;
   for (const QString& line : shownLines_) {
     style()->drawItemText(&painter, QRect(area.left(), top, area.width(), step), flags, palette(), isEnabled(), line,
                           foregroundRole());

@@ -1,5 +1,6 @@
-// A sunken field of the window (a static with SS_SUNKEN): the model's text
-// stays text(), and is drawn so that nothing is cut unseen. A line wider than
+// A sunken field of the window (a static with SS_SUNKEN), framed as Windows
+// frames one: the model's text stays text(), and is drawn so that nothing is
+// cut unseen. A line wider than
 // the field is elided in the middle, a path keeping its last component (the
 // file name) whole where that fits; a line that would not fit whole below
 // the others is not drawn, and the last line drawn then ends in an ellipsis.

@@ -13,8 +13,6 @@
 #include <QDeadlineTimer>
 #include <QEvent>
 #include <QMessageBox>
-#include <QMetaObject>
-#include <QThread>
 
 #include <algorithm>
 
@@ -73,9 +71,6 @@ QtFrontEnd::QtFrontEnd(HINSTANCE resources) : resources_(resources) {
     processPendingMessages();
     armModalTimer();
   });
-  refreshTimer_.setSingleShot(true);
-  refreshTimer_.setInterval(REFRESH_INTERVAL_MS);
-  QObject::connect(&refreshTimer_, &QTimer::timeout, [this] { applyPendingChanges(); });
   QObject::connect(&dumpTimer_, &QTimer::timeout, [this] {
     std::vector<const WindowView*> views;
     for (const auto& [window, view] : views_) views.push_back(view.get());
@@ -115,7 +110,7 @@ void QtFrontEnd::woken() {
 
 void QtFrontEnd::armModalTimer() {
   if (modalDepth_ == 0) return;
-  const int dueInMs = msUntilNextTimer();
+  const int dueInMs = msUntilNextDue();
   if (dueInMs < 0) modalTimer_.stop();
   else modalTimer_.start(dueInMs);
 }
@@ -126,7 +121,6 @@ int QtFrontEnd::showMessageBox(HWND owner, const std::string& text, const std::s
   QMessageBox box(boxIcon(type), legibleText(caption), legibleText(text, LineBreaks::keep), QMessageBox::Ok,
                   ownerWidget(owner));
   box.setTextFormat(Qt::PlainText);
-  applyPendingChanges();
   const ModalScope modal(*this);
   box.exec();
   return IDOK;
@@ -134,7 +128,6 @@ int QtFrontEnd::showMessageBox(HWND owner, const std::string& text, const std::s
 
 bool QtFrontEnd::askFileName(HWND owner, const FileDialogRequest& request, std::string* path) {
   lastDialogTitle_ = request.title;
-  applyPendingChanges();
   // An open dialog starts at the survey the program last named.
   if (!request.save && surveyFolder_.empty()) surveyFolder_ = folderOfPath(request.initialName);
   FileNameDialog dialog(request, FileDialogPlaces{surveyFolder_, recentFolders_}, ownerWidget(owner));
@@ -161,7 +154,6 @@ bool QtFrontEnd::confirmOverwrite(HWND owner, const std::string& path) {
                   QMessageBox::Yes | QMessageBox::No, ownerWidget(owner));
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::No);
-  applyPendingChanges();
   const ModalScope modal(*this);
   return box.exec() == QMessageBox::Yes;
 }
@@ -171,11 +163,6 @@ void QtFrontEnd::beep(UINT) { QApplication::beep(); }
 void QtFrontEnd::windowCreated(HWND window) {
   const WindowModel* model = windowModel(window);
   if (model == nullptr) return;
-  {
-    // The new view shows the whole model; what was marked before it is shown too.
-    const std::lock_guard<std::mutex> lock(pendingMutex_);
-    pending_.erase(window);
-  }
   auto shown = std::make_unique<WindowView>(window, *model, resources_);
   shown->setPlaceObserver([this] { scheduleDump(); });
   views_[window] = std::move(shown);
@@ -183,40 +170,13 @@ void QtFrontEnd::windowCreated(HWND window) {
 }
 
 void QtFrontEnd::windowChanged(HWND window, int controlId) {
-  {
-    const std::lock_guard<std::mutex> lock(pendingMutex_);
-    pending_[window].insert(controlId);
-    if (refreshArmed_) return;
-    refreshArmed_ = true;
-  }
-  if (QThread::currentThread() == refreshTimer_.thread()) {
-    refreshTimer_.start();
-  } else {
-    QMetaObject::invokeMethod(&refreshTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
-  }
-}
-
-void QtFrontEnd::applyPendingChanges() {
-  std::map<HWND, std::set<int>> pending;
-  {
-    const std::lock_guard<std::mutex> lock(pendingMutex_);
-    pending.swap(pending_);
-    refreshArmed_ = false;
-  }
-  refreshTimer_.stop();
-  if (pending.empty()) return;
-  ++refreshes_;
-  for (const auto& [window, controlIds] : pending) {
-    if (WindowView* shown = view(window)) shown->showModel(controlIds);
-  }
+  WindowView* shown = view(window);
+  if (shown == nullptr) return;
+  shown->showModel(controlId);
   scheduleDump();
 }
 
 void QtFrontEnd::windowDestroyed(HWND window) {
-  {
-    const std::lock_guard<std::mutex> lock(pendingMutex_);
-    pending_.erase(window);
-  }
   const auto found = views_.find(window);
   if (found == views_.end()) return;
   std::unique_ptr<WindowView> closed = std::move(found->second);

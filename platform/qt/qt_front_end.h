@@ -2,13 +2,11 @@
 // runs Qt's event processing while the main thread waits, and shows the
 // modal message boxes and file dialogs, carrying out sends and posts while
 // they are up. Needs a QApplication; install it with setFrontEnd. Every call
-// but wakeMainThread and windowChanged belongs to the main thread.
+// but wakeMainThread belongs to the main thread.
 //
-// A change of the model only marks its control as out of date; one timer
-// brings every marked control up to date from the model at most once a
-// frame (REFRESH_INTERVAL_MS), so a conversion that changes texts tens of
-// thousands of times a second costs the window sixty refreshes. Boxes and
-// dialogs come up over an up-to-date window.
+// A change of the model is shown at once: the workers' changes arrive at the
+// platform's one rate (CHANGE_REPORT_INTERVAL_MS), and Qt paints at most once
+// per event loop pass whatever was set meanwhile.
 #pragma once
 
 #include "platform/front_end.h"
@@ -18,11 +16,9 @@
 #include <QTimer>
 
 #include <atomic>
-#include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <set>
+#include <string>
 #include <vector>
 
 class FileNameDialog;
@@ -30,8 +26,6 @@ class WindowView;
 
 class QtFrontEnd final : public FrontEnd {
  public:
-  static constexpr int REFRESH_INTERVAL_MS = 16;
-
   // resources: where the icons of the windows are found (the program's instance).
   explicit QtFrontEnd(HINSTANCE resources);
   ~QtFrontEnd() override;
@@ -45,17 +39,12 @@ class QtFrontEnd final : public FrontEnd {
 
   void beep(UINT type) override;
 
-  // Any thread: marks the control (0: the window itself) out of date.
   void windowChanged(HWND window, int controlId) override;
   void windowCreated(HWND window) override;
   void windowDestroyed(HWND window) override;
 
   // The view of a live window, or nullptr.
   WindowView* view(HWND window) const;
-  // Brings every control marked out of date up to date now (what the timer does).
-  void applyPendingChanges();
-  // How many times applyPendingChanges found something to bring up to date.
-  std::uint64_t refreshes() const { return refreshes_; }
 
  private:
   class WakeReceiver : public QObject {
@@ -86,11 +75,6 @@ class QtFrontEnd final : public FrontEnd {
   QWidget* ownerWidget(HWND owner) const;
 
   HINSTANCE resources_;
-  std::mutex pendingMutex_;
-  std::map<HWND, std::set<int>> pending_;  // out of date: control ids, 0 for the window
-  bool refreshArmed_ = false;              // with pendingMutex_
-  std::uint64_t refreshes_ = 0;
-  QTimer refreshTimer_;
   std::map<HWND, std::unique_ptr<WindowView>> views_;
   // Views of windows destroyed while a modal dialog (perhaps their child) ran.
   std::vector<std::unique_ptr<WindowView>> closedViews_;

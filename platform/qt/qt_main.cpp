@@ -1,5 +1,6 @@
 // The window program's main(): Qt first, then the program's own entry, as
 // Windows' loader would call it.
+#include "platform/files.h"
 #include "platform/front_end.h"
 #include "platform/program_entry.h"
 #include "platform/qt/qt_front_end.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   QtFrontEnd qtFrontEnd(programInstance());
   setFrontEnd(&qtFrontEnd);
+  slowReadsWhenAsked();
   char commandLine[] = "";
   const int exitCode = WinMain(programInstance(), nullptr, commandLine, SW_SHOWNORMAL);
   // The workers have ended with the message loop; nothing calls Qt after this.

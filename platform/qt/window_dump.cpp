@@ -11,15 +11,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QString>
 #include <QTextStream>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <cstdio>
-#include <mutex>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 
 namespace {
 
@@ -39,6 +40,12 @@ QRect onScreen(const QWidget* widget, const QRect& local) {
 
 QRect inDialog(const QWidget* widget, const QRect& local, const QWidget& dialog) {
   return {widget->mapTo(&dialog, local.topLeft()), local.size()};
+}
+
+// What the bar shows, which a window that fails to keep up would tell apart from the model.
+int shownProgress(const QWidget* widget, const ControlModel& control) {
+  if (const auto* bar = dynamic_cast<const QProgressBar*>(widget)) return bar->value();
+  return control.progressPos;
 }
 
 QString shownText(const QWidget* widget, const ControlModel& control) {
@@ -61,7 +68,7 @@ void writeWindow(QTextStream& out, const WindowView& view) {
     out << "control\t" << control.id << '\t';
     writeRect(out, onScreen(widget, widget->rect()));
     out << '\t' << (control.enabled ? 1 : 0) << '\t' << (control.checked == BST_CHECKED ? 1 : 0) << '\t'
-        << control.progressPos << '\t' << widget->fontMetrics().lineSpacing() << '\t' << legibleText(control.text)
+        << shownProgress(widget, control) << '\t' << widget->fontMetrics().lineSpacing() << '\t' << legibleText(control.text)
         << '\t' << oneField(shownText(widget, control)) << '\n';
   }
   for (const MenuPopupModel& popup : model->menu) {

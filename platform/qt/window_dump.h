@@ -8,7 +8,8 @@
 //   window  <title> <left> <top> <right> <bottom>    (the model's outer rectangle)
 //           <left> <top> <right> <bottom>            (where it is shown)
 //   control <id> <x> <y> <width> <height> <enabled> <checked> <progress>
-//           <line spacing> <text> <shown>            (shown: the lines drawn)
+//           <line spacing> <text> <shown>            (progress as the bar shows
+//                                                     it; shown: the lines drawn)
 //   menu    <id> <checked> <grayed> <checkable>
 // and while a file dialog is up:
 //   dialog  <title> <folder> <x> <y> <width> <height>   (outer rectangle)

@@ -14,10 +14,12 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyleOptionMenuItem>
 
 #include <algorithm>
 #include <limits>
@@ -63,6 +65,24 @@ Qt::WindowFlags windowFlagsFor(const WindowModel& model) {
   }
   return flags;
 }
+
+// Windows highlights the menu bar item the keyboard or the pointer is on,
+// open or not (F10 and Alt alone highlight "File"); Qt's own styles draw only
+// an open one so.
+class MenuBarHighlight final : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (element == CE_MenuBarItem && item != nullptr && (item->state & State_Selected) != 0) {
+      QStyleOptionMenuItem highlighted = *item;
+      highlighted.state |= State_Sunken;
+      QProxyStyle::drawControl(element, &highlighted, painter, widget);
+      return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+};
 
 QRect templateClientRect(const WindowModel& model, DialogBaseUnits units) {
   const RECT size{0, 0, model.dialogRect.right - model.dialogRect.left, model.dialogRect.bottom - model.dialogRect.top};
@@ -141,6 +161,9 @@ void WindowView::buildMenu(const WindowModel& model) {
   if (model.menu.empty()) return;
   // The menu belongs to the window, as the template draws it, not to a desktop's global menu.
   menuBar()->setNativeMenuBar(false);
+  auto* highlight = new MenuBarHighlight;
+  highlight->setParent(menuBar());
+  menuBar()->setStyle(highlight);
   for (const MenuPopupModel& popup : model.menu) {
     QMenu* menu = menuBar()->addMenu(legibleText(popup.text));
     for (const MenuItemModel& item : popup.items) {
@@ -172,10 +195,6 @@ void WindowView::showModel(int controlId) {
   }
   showMenuState(*model);
   showWindowState(*model);
-}
-
-void WindowView::showModel(const std::set<int>& controlIds) {
-  for (int controlId : controlIds) showModel(controlId);
 }
 
 void WindowView::showWindowState(const WindowModel& model) {

@@ -19,7 +19,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 
 class QAbstractButton;
 class QAction;
@@ -30,7 +29,6 @@ class WindowView : public QMainWindow {
 
   // Shows what the model now holds: controlId 0 for the window itself.
   void showModel(int controlId);
-  void showModel(const std::set<int>& controlIds);
 
   HWND window() const { return window_; }
   DialogBaseUnits baseUnits() const { return baseUnits_; }

@@ -47,11 +47,24 @@ class TemplateWriter {
   std::vector<BYTE> bytes_;
 };
 
+// What the real control adds to the model's style: every button takes the
+// keyboard (Tab reaches it, as in the Qt window), and a one-line sunken field
+// shortens a long text in the middle, keeping the file name whole.
+DWORD realStyle(const ControlSpec& control) {
+  DWORD style = WS_CHILD | control.style;
+  if (::lstrcmpiA(control.className.c_str(), "BUTTON") == 0) {
+    style |= WS_TABSTOP;
+  } else if ((style & SS_SUNKEN) != 0 && (style & SS_CENTERIMAGE) != 0) {
+    style |= SS_PATHELLIPSIS;
+  }
+  return style;
+}
+
 void writeControl(TemplateWriter& out, const ControlSpec& control) {
   out.alignToDword();
   out.dword(0);  // help id
   out.dword(0);  // extended style
-  out.dword(WS_CHILD | control.style);
+  out.dword(realStyle(control));
   out.unit(control.dialogUnits.left);
   out.unit(control.dialogUnits.top);
   out.unit(control.dialogUnits.right - control.dialogUnits.left);

@@ -23,6 +23,7 @@ constexpr UINT_PTR PROGRAM_TIMER = 1;
 constexpr wchar_t WAKE_CLASS[] = L"VESKCONV wake";
 constexpr int BACKGROUND_COLOUR = COLOR_MENU;  // the program's class brush, COLOR_MENU + 1
 constexpr DWORD BUTTON_TYPE_MASK = 0xF;  // BS_TYPEMASK
+constexpr DWORD STATIC_TYPE_MASK = 0x1F;  // SS_TYPEMASK
 constexpr UINT MENU_MARK_MASK = MF_CHECKED;
 constexpr int NO_TIMER = -1;
 
@@ -31,6 +32,8 @@ enum class ControlKind { Static, Button, Progress };
 struct RealControl {
   ControlKind kind = ControlKind::Static;
   bool showsMark = false;  // check boxes and radio buttons
+  bool sunken = false;     // a field: a text it cannot show whole is its tooltip
+  bool oneLine = false;
   bool known = false;      // the state below has been shown once
   ControlState shown;
 };
@@ -38,6 +41,7 @@ struct RealControl {
 struct RealWindow {
   HWND window = nullptr;
   HMENU menu = nullptr;
+  HWND tooltip = nullptr;
   std::map<int, RealControl> controls;
 };
 
@@ -47,10 +51,64 @@ ControlKind kindOf(const std::string& className) {
   return ControlKind::Static;
 }
 
+bool isSunkenText(const ControlSpec& control) {
+  const DWORD type = control.style & STATIC_TYPE_MASK;
+  return kindOf(control.className) == ControlKind::Static && (control.style & SS_SUNKEN) != 0 &&
+         (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+}
+
 bool showsMark(const ControlSpec& control) {
   const DWORD type = control.style & BUTTON_TYPE_MASK;
   return kindOf(control.className) == ControlKind::Button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON &&
          type != BS_GROUPBOX;
+}
+
+// Whether the control shows the whole text in its own font: on one line, or
+// broken between words as a static breaks it.
+bool textFits(HWND control, const std::wstring& text, bool oneLine) {
+  RECT client{};
+  ::GetClientRect(control, &client);
+  HDC context = ::GetDC(control);
+  const HGDIOBJ previous = ::SelectObject(context, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT needed{0, 0, client.right, 0};
+  const UINT format = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (oneLine ? DT_SINGLELINE : DT_WORDBREAK);
+  ::DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &needed, format);
+  ::SelectObject(context, previous);
+  ::ReleaseDC(control, context);
+  return needed.right <= client.right && needed.bottom <= client.bottom;
+}
+
+// A tooltip over each sunken field, empty (so never shown) while the field shows its whole text.
+HWND createTooltip(HWND window, const std::map<int, RealControl>& controls) {
+  HWND tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+  if (tooltip == nullptr) return nullptr;
+  // Paths are long: they wrap within the screen's width instead of running off it.
+  ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2);
+  for (const auto& [id, control] : controls) {
+    HWND field = ::GetDlgItem(window, id);
+    if (!control.sunken || field == nullptr) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window;  // a static without SS_NOTIFY lets the mouse through to the window
+    tool.uId = static_cast<UINT_PTR>(id);
+    ::GetWindowRect(field, &tool.rect);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&tool.rect), 2);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  return tooltip;
+}
+
+void setTooltipText(HWND tooltip, HWND window, int id, const std::wstring& text) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window;
+  tool.uId = static_cast<UINT_PTR>(id);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  ::SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HMENU buildMenu(const std::vector<MenuPopupSpec>& popups) {
@@ -95,6 +153,13 @@ struct ShellState {
     RealWindow* real = find(key);
     return real == nullptr ? nullptr : real->window;
   }
+  // The real window a message is for, itself or one of its controls.
+  HWND windowOfMessage(HWND target) const {
+    for (const auto& [key, real] : windows) {
+      if (target == real.window || ::IsChild(real.window, target)) return real.window;
+    }
+    return nullptr;
+  }
 
   // Inside a loop of Windows' own the program's messages are carried out
   // from here, and its next timer gets one of ours.
@@ -122,6 +187,16 @@ namespace {
 // One shell per process: the window procedures find it here.
 ShellState* shellState = nullptr;
 
+// Tab, the arrows and Space move and press as in any dialog; Enter and
+// Escape stay with the control that has the focus, where they do nothing
+// (the template's default push button is EXIT).
+bool takenByDialogManager(const ShellState& state, MSG& message) {
+  const bool keyMessage = message.message == WM_KEYDOWN || message.message == WM_KEYUP || message.message == WM_CHAR;
+  if (keyMessage && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) return false;
+  HWND dialog = state.windowOfMessage(message.hwnd);
+  return dialog != nullptr && ::IsDialogMessageW(dialog, &message) != FALSE;
+}
+
 LRESULT CALLBACK wakeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Only a loop of Windows' own dispatches these: the shell's wait takes them itself.
   if (shellState != nullptr && (message == WM_WAKE || (message == WM_TIMER && wParam == PROGRAM_TIMER))) {
@@ -137,7 +212,7 @@ LRESULT CALLBACK wakeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ShellState* shell = shellState;
   const WindowKey* found = shell == nullptr ? nullptr : shell->keyOf(window);
-  if (found == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  if (found == nullptr) return ::DefDlgProcW(window, message, wParam, lParam);
   const WindowKey key = *found;
   switch (message) {
     case WM_COMMAND:
@@ -154,10 +229,11 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       shell->events.closeRequested(key);
       return 0;
     case WM_WINDOWPOSCHANGED: {
-      const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
+      const LRESULT result = ::DefDlgProcW(window, message, wParam, lParam);
       shell->reportPosition(window, key);
       return result;
     }
+    case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       // Labels and boxes stand on the window's own background (the class
@@ -175,7 +251,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     default:
       break;
   }
-  return ::DefWindowProcW(window, message, wParam, lParam);
+  // The dialog manager's own: keyboard focus moved by Tab and the arrows, and
+  // kept across a box or a switch to another program.
+  return ::DefDlgProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -202,7 +280,7 @@ bool ShellState::registerClass(const std::wstring& name, int iconId) {
 NativeShell::NativeShell(NativeEvents& events) : state_(std::make_unique<ShellState>(events)) {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES;
   ::InitCommonControlsEx(&controls);
 
   WNDCLASSEXW wakeClass{};
@@ -237,7 +315,10 @@ bool NativeShell::createWindow(WindowKey key, const WindowSpec& spec) {
     RealControl& shown = real.controls[control.id];
     shown.kind = kindOf(control.className);
     shown.showsMark = native::showsMark(control);
+    shown.sunken = isSunkenText(control);
+    shown.oneLine = (control.style & SS_CENTERIMAGE) != 0;
   }
+  real.tooltip = createTooltip(window, real.controls);
   real.menu = buildMenu(spec.menu);
   state_->windows[key] = std::move(real);
   state_->keys[window] = key;
@@ -294,7 +375,11 @@ void NativeShell::showControl(WindowKey key, int controlId, const ControlState& 
   RealControl& shown = found->second;
   const bool first = !shown.known;
   if (first || state.text != shown.shown.text) {
-    if (shown.kind != ControlKind::Progress) ::SetWindowTextW(control, codepage::toWide(state.text).c_str());
+    const std::wstring text = codepage::toWide(state.text);
+    if (shown.kind != ControlKind::Progress) ::SetWindowTextW(control, text.c_str());
+    if (shown.sunken && real->tooltip != nullptr) {
+      setTooltipText(real->tooltip, real->window, controlId, textFits(control, text, shown.oneLine) ? L"" : text);
+    }
   }
   if (first || state.enabled != shown.shown.enabled) ::EnableWindow(control, state.enabled ? TRUE : FALSE);
   if (shown.showsMark && (first || state.checked != shown.shown.checked)) {
@@ -342,8 +427,10 @@ void NativeShell::wait(int timeoutMs) {
         if (message.message == WM_TIMER) ::KillTimer(state_->wakeWindow, PROGRAM_TIMER);
         continue;
       }
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
+      if (!takenByDialogManager(*state_, message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+      }
     }
     return any;
   };

@@ -137,5 +137,5 @@ void Win32FrontEnd::windowMoved(native::WindowKey key, const native::Rect& outer
 
 int Win32FrontEnd::carryOutPendingMessages() {
   processPendingMessages();
-  return msUntilNextTimer();
+  return msUntilNextDue();
 }

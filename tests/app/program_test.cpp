@@ -66,7 +66,7 @@ void ProgramTest::settle() { ASSERT_TRUE(ui.runUntilIdle(SETTLE_LIMIT_MS)) << "t
 void ProgramTest::pump() {
   for (;;) {
     processPendingMessages();
-    const int next = msUntilNextTimer();
+    const int next = msUntilNextDue();
     if (next < 0) return;
     waitForMessages(next);
   }

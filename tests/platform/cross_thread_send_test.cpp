@@ -5,7 +5,9 @@
 #include "tests/platform/platform_test_window.h"
 
 #include "platform/dialogs.h"
+#include "platform/message_queue_state.h"
 #include "platform/threads.h"
+#include "platform/wake_signal.h"
 
 #include <atomic>
 #include <chrono>
@@ -148,6 +150,76 @@ TEST_F(PlatformCrossThreadSend, ModalMessageBoxKeepsHandlingSends) {
   EXPECT_EQ(procedureLog().commands(), (std::vector<WPARAM>{REPORT}));
   ASSERT_EQ(modal.messageBoxes().size(), 1u);
   EXPECT_EQ(modal.messageBoxes()[0].caption, "ERROR");
+  setFrontEnd(&frontEnd);
+}
+
+// The window's thread on the platform's clock: a wait with a limit moves the
+// clock on to what is due; one without ends when woken, or is cut short and
+// counted as a lost wake-up. Its box waits as a front end's modal loop does:
+// for what msUntilNextDue names, carrying out the program's messages.
+class ClockFrontEnd final : public HeadlessFrontEnd {
+ public:
+  void waitForEvents(int timeoutMs) override {
+    limits.push_back(timeoutMs);
+    ++waits;
+    if (timeoutMs > 0 && skipToNextDueWhenIdle()) return;
+    if (!woken_.wait(timeoutMs < 0 ? UNLIMITED_WAIT_CUT_MS : timeoutMs) && timeoutMs < 0) ++lostWakeUps;
+  }
+  void wakeMainThread() override { woken_.wake(); }
+  int showMessageBox(HWND, const std::string&, const std::string&, UINT) override {
+    while (!boxDone()) {
+      waitForEvents(msUntilNextDue());
+      processPendingMessages();
+    }
+    return IDOK;
+  }
+  std::vector<int> limits;  // of every wait, in order
+  std::atomic<std::size_t> waits{0};
+  int lostWakeUps = 0;
+  std::function<bool()> boxDone;
+
+ private:
+  static constexpr int UNLIMITED_WAIT_CUT_MS = 10000;
+  WakeSignal woken_;
+};
+
+// A change made within an interval of the last report, while the window's
+// thread already waits: the thread is woken, and from then on waits no longer
+// than the interval, in its own wait and in a box alike.
+TEST_F(PlatformCrossThreadSend, AChangeIsReportedWithinOneIntervalWhicheverLoopWaits) {
+  HWND window = createWindow();
+  ClockFrontEnd clock;
+  for (const bool inBox : {false, true}) {
+    clock.limits.clear();
+    std::atomic<int> reports{0};
+    std::atomic<std::size_t> waitsAtReport{0};
+    clock.setChangeObserver([&](HWND, int controlId) {
+      if (controlId != IDC_BAR) return;
+      waitsAtReport = clock.waits.load();
+      if (++reports == 2) PostMessageA(window, WM_COMMAND, REPORT, 0);
+    });
+    // Not a thread of the platform's queues: neither its waits nor its end wake the window's thread.
+    std::thread changer([&] {
+      SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, 1, 0);
+      while (reports < 1 || clock.waits <= waitsAtReport) std::this_thread::yield();
+      SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, 2, 0);
+      while (reports < 2) std::this_thread::yield();
+    });
+    if (inBox) {
+      clock.boxDone = [&] { return reports == 2; };
+      MessageBoxA(window, "wait", "ERROR", MB_ICONERROR);
+    } else {
+      MSG msg;
+      while (GetMessageA(&msg, nullptr, 0, 0) && msg.wParam != REPORT) {
+      }
+    }
+    changer.join();
+    clock.setChangeObserver(nullptr);
+    EXPECT_EQ(clock.lostWakeUps, 0) << (inBox ? "box" : "own wait");
+    for (const int limit : clock.limits) EXPECT_LE(limit, CHANGE_REPORT_INTERVAL_MS) << (inBox ? "box" : "own wait");
+    EXPECT_EQ(clock.progressPosition(window, IDC_BAR), 2);
+    drainQueue();
+  }
   setFrontEnd(&frontEnd);
 }
 

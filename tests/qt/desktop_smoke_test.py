@@ -9,7 +9,10 @@ must be drawn whole (the field's height against the font's line spacing)
 and the long path must show the file's name; the output is reached through
 the dialog's places; the window's size hints are fixed. Third run: a saved
 position off every screen opens the window within reach, and the saved
-value stands.
+value stands. Fourth run: every read slowed as on a slow disk (the program's
+test setting VESK_READ_DELAY_MS): the bar the window shows must go on rising
+during the conversion and after EXIT, which waits for it; a screenshot is
+taken at each sighting.
 
 The window is read through the front end's dump (VESK_QT_DUMP), which gives
 every control's text, the lines drawn, state and place on the screen, and
@@ -17,7 +20,7 @@ the file dialog's controls.
 
 icewm and xprop are used where they are installed.
 
-Usage: desktop_smoke_test.py VESKCONV SAMPLE.vsk VSKGEN
+Usage: desktop_smoke_test.py VESKCONV SAMPLE.vsk VSKGEN [SCREENSHOT_FOLDER]
 """
 import os
 import re
@@ -53,6 +56,11 @@ SAMPLES_PER_TRACE_MIN = 1
 METRES = 1
 FIELD_FRAME_PIXELS = 1
 FOUR_PAIR_PINGS = 60
+# Sixteen reads of the reader's 1 MiB, a fifth of a second each: a few seconds of work.
+SLOW_SURVEY_BYTES = "16M"
+READ_DELAY_MS = 200
+CONVERTING = " Converting VSK file to SEG file"
+QUITTING = " Quitting"
 LINE_BREAK = "\\x0A"
 ELLIPSIS = "\u2026"
 # "Window Coordinates - top=-99999999999" reads back as this 32-bit value.
@@ -247,8 +255,9 @@ def saved_settings(config):
 class Program:
     """One run of veskconv; EXIT and its exit code checked on leaving."""
 
-    def __init__(self, veskconv, env):
+    def __init__(self, veskconv, env, exit_on_leaving=True):
         self.env = env
+        self.exit_on_leaving = exit_on_leaving
         # What an earlier run left in the dump is not this run's window.
         if os.path.exists(env["VESK_QT_DUMP"]):
             os.remove(env["VESK_QT_DUMP"])
@@ -262,7 +271,8 @@ class Program:
     def __exit__(self, kind, value, trace):
         try:
             if kind is None:
-                self.window.click(IDC_EXIT)
+                if self.exit_on_leaving:
+                    self.window.click(IDC_EXIT)
                 code = self.process.wait(TIMEOUT_S)
                 if code != 0:
                     fail("exit code %d" % code)
@@ -417,8 +427,46 @@ def open_off_every_screen(veskconv, env):
         fail("the saved position did not stand:\n" + saved_settings(config))
 
 
+def screenshot(env, path):
+    subprocess.run(["import", "-window", "root", path], env=env, check=True)
+    print("screenshot: " + path, flush=True)
+
+
+def watch_a_slow_conversion(veskconv, env, vskgen, folder, shots):
+    survey = os.path.join(folder, "slow line.vsk")
+    subprocess.run([vskgen, "--output", survey, "--bytes", SLOW_SURVEY_BYTES], check=True, stdout=subprocess.DEVNULL)
+    output = os.path.join(folder, "slow line.SEG")
+    slow = dict(env, VESK_READ_DELAY_MS=str(READ_DELAY_MS))
+    with Program(veskconv, slow, exit_on_leaving=False) as window:
+        window.click(IDC_BROWSE_SONAR)
+        window.type_into_dialog("Select VSK file", survey)
+        wait_for("the ping count", lambda: "sonar" in (window.text(IDC_SONAR_PING_COUNT) or ""))
+        window.click(IDC_PAIR_1)
+        window.click(IDC_BROWSE_SEGY)
+        window.type_into_dialog("Select SEGY file", output)
+        wait_for("the SEG-Y name", lambda: window.text(IDC_SEGY_FILE_NAME) == output)
+        window.click(IDC_PROCESS)
+
+        # The dump says what the bar shows: a window that stopped showing the work stops it rising.
+        def shown_beyond(least, status):
+            bar, line = window.control(IDC_PROGRESS), window.control(IDC_STATUS)
+            return bar["progress"] if bar and line and line["text"] == status and bar["progress"] > least else None
+
+        first = wait_for("the bar to move", lambda: shown_beyond(0, CONVERTING))
+        screenshot(env, os.path.join(shots, "slow-conversion-1.png"))
+        second = wait_for("the bar to move on", lambda: shown_beyond(first, CONVERTING))
+        screenshot(env, os.path.join(shots, "slow-conversion-2.png"))
+        window.click(IDC_EXIT)
+        quitting = wait_for("' Quitting' over a moving bar", lambda: shown_beyond(second, QUITTING))
+        wait_for("the bar to move on while quitting", lambda: shown_beyond(quitting, QUITTING))
+        screenshot(env, os.path.join(shots, "slow-quit.png"))
+    if os.path.getsize(output) <= 3600:
+        fail("the quit did not wait for the conversion")
+
+
 def main():
     veskconv, sample, vskgen = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
+    shots = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
     with tempfile.TemporaryDirectory() as folder:
         config = os.path.join(folder, "config")
         os.mkdir(config)
@@ -434,13 +482,16 @@ def main():
             convert_the_sample(veskconv, env, sample, folder)
             reach_a_file_through_the_dialog(veskconv, env, vskgen, folder)
             open_off_every_screen(veskconv, env)
+            if shots:
+                os.makedirs(shots, exist_ok=True)
+            watch_a_slow_conversion(veskconv, env, vskgen, folder, shots or folder)
         finally:
             if manager is not None:
                 manager.terminate()
                 manager.wait()
             server.terminate()
             server.wait()
-    print("3 passed, 0 failed", flush=True)
+    print("4 passed, 0 failed", flush=True)
 
 
 if __name__ == "__main__":

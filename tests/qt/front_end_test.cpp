@@ -1,6 +1,5 @@
 // The main thread's wait and the modal boxes: woken from any thread, and
-// workers' sends carried out while a box or dialog is up; changes of the
-// model shown a frame at a time, never one refresh per change.
+// workers' sends carried out while a box or dialog is up.
 #include "tests/qt/qt_test_support.h"
 
 #include "platform/dialogs.h"
@@ -11,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QTest>
 #include <QTimer>
 
@@ -24,7 +22,6 @@
 namespace {
 
 constexpr int LONG_WAIT_MS = 60000;
-constexpr int MANY_CHANGES = 20000;
 
 QString labelText(QWidget* widget) {
   auto* label = dynamic_cast<QLabel*>(widget);
@@ -179,36 +176,6 @@ TEST_F(QtWindowTest, TheOverwritePromptAsksYesOrNo) {
   }
 }
 
-TEST_F(QtWindowTest, ManyChangesMakeOneRefresh) {
-  ShowWindow(window, SW_SHOWNORMAL);
-  refresh();
-  const std::uint64_t before = qtFrontEnd().refreshes();
-  for (int ping = 1; ping <= MANY_CHANGES; ++ping) {
-    const std::string text = std::to_string(ping);
-    SetDlgItemTextA(window, IDC_PING_NUMBER, text.c_str());
-    SetDlgItemTextA(window, IDC_SHIP_POSITION_1, ("E=" + text).c_str());
-    SendDlgItemMessageA(window, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(ping % 100), 0);
-  }
-  // Nothing is shown per change: the widgets still show what they showed.
-  EXPECT_TRUE(labelText(widget(IDC_PING_NUMBER)).isEmpty());
-  EXPECT_EQ(qtFrontEnd().refreshes(), before);
-  // Within a frame the window shows the last of them, in one refresh.
-  QTRY_COMPARE(labelText(widget(IDC_PING_NUMBER)), QString::number(MANY_CHANGES));
-  EXPECT_EQ(labelText(widget(IDC_SHIP_POSITION_1)), QStringLiteral("E=%1").arg(MANY_CHANGES));
-  EXPECT_EQ(dynamic_cast<QProgressBar*>(widget(IDC_PROGRESS))->value(), MANY_CHANGES % 100);
-  EXPECT_EQ(qtFrontEnd().refreshes(), before + 1);
-}
-
-TEST_F(QtWindowTest, AChangeReportedFromAnotherThreadShows) {
-  // The model changed without a word, then a worker tells the front end.
-  findControl(*windowModel(window), IDC_STATUS)->text = " Converting VSK file to SEG file";
-  std::thread worker([this] {
-    for (int i = 0; i < MANY_CHANGES; ++i) qtFrontEnd().windowChanged(window, IDC_STATUS);
-  });
-  worker.join();
-  QTRY_COMPARE(labelText(widget(IDC_STATUS)), QStringLiteral(" Converting VSK file to SEG file"));
-}
-
 TEST_F(QtWindowTest, ABoxComesUpOverAnUpToDateWindow) {
   ShowWindow(window, SW_SHOWNORMAL);
   SetDlgItemTextA(window, IDC_STATUS, " Opening VSK File");
@@ -225,14 +192,4 @@ TEST_F(QtWindowTest, ABoxComesUpOverAnUpToDateWindow) {
   MessageBoxA(window, "Error opening file [/data/line7.vsk].\nCheck for IN USE state.", "ERROR", MB_OK | MB_ICONERROR);
   EXPECT_EQ(behind, QStringLiteral(" Opening VSK File"));
   EXPECT_FALSE(processEnabled);
-}
-
-TEST_F(QtWindowTest, ChangesOfAWindowThatIsGoneAreDropped) {
-  SetDlgItemTextA(window, IDC_STATUS, " Ready");
-  ASSERT_TRUE(DestroyWindow(window));
-  window = nullptr;
-  view = nullptr;
-  const std::uint64_t before = qtFrontEnd().refreshes();
-  qtFrontEnd().applyPendingChanges();
-  EXPECT_EQ(qtFrontEnd().refreshes(), before);
 }

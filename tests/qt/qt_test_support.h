@@ -47,20 +47,16 @@ class QtWindowTest : public testing::Test {
     ASSERT_NE(window, nullptr);
     view = qtFrontEnd().view(window);
     ASSERT_NE(view, nullptr);
-    refresh();
     takeMessages();
   }
 
   void TearDown() override {
     if (window != nullptr && IsWindow(window)) DestroyWindow(window);
-    refresh();
     takeMessages();
     UnregisterClassA("VESKCONV", programInstance());
   }
 
   QWidget* widget(int id) const { return view->control(id); }
-  // The view lags the model by up to a frame; tests look at it once it has caught up.
-  void refresh() const { qtFrontEnd().applyPendingChanges(); }
 
   HWND window = nullptr;
   WindowView* view = nullptr;

@@ -10,7 +10,10 @@ their state. Then the SEG-Y file must be the bytes that veskconv-batch.exe
 (and the Linux veskconv-batch, when a Linux build is given) writes for the
 same survey and clicks, segyio must read it, the settings file must be in
 %APPDATA%\\VESKCONV, and a second start must put the window where the first
-one was left.
+one was left. Last, every read slowed as on a slow disk (the program's test
+setting VESK_READ_DELAY_MS): the bar must be seen rising in screenshots during
+the conversion and after EXIT, which waits for it (read from the screen alone:
+asking the window would itself wake its thread).
 
     window_end_to_end.py WINDOWS_BUILD WORK_FOLDER [LINUX_BUILD] [--screenshot PNG]
 
@@ -59,6 +62,13 @@ SEGY = "C:\\survey\\line7.SEG"
 UNHOLDABLE = "C:\\survey\\\u03b3\u03c1\u03b1\u03bc\u03bc\u03ae.vsk"
 SURVEY_OPTIONS = ["--pings", str(PINGS), "--pairs", "100,400", "--subbottom", "4", "--samples", "400"]
 MOVED_TO = (140, 90)
+# Sixteen reads of the reader's 1 MiB, a fifth of a second each: a few seconds of work.
+SLOW_SURVEY = "C:\\survey\\slow line.vsk"
+SLOW_SEGY = "C:\\survey\\slow line.SEG"
+SLOW_SURVEY_BYTES = "16M"
+READ_DELAY_MS = 200
+# The progress bar's chunks are drawn in the highlight colour, a blue.
+FILL_BLUE_OVER_RED = 60
 
 
 FAILURE_SCREEN = {}
@@ -212,6 +222,22 @@ def end_program(desktop, program):
         fail(f"veskconv.exe ended with status {program.returncode}")
 
 
+def choose_survey_and_output(desktop, survey, segy):
+    """The survey typed into the open dialog, pair 1, the offered SEG-Y name: the ping count shown."""
+    desktop.type_into_dialog(OPEN_TITLE, survey)
+    count = wait_for("the ping count", lambda: "sonar" in desktop.main_control(IDC_SONAR_PING_COUNT)["text"]
+                     and desktop.main_control(IDC_SONAR_PING_COUNT)["text"].strip())
+    if desktop.main_control(IDC_SONAR_FILE_NAME)["text"] != survey:
+        fail("the VSK name field does not show the typed path")
+    wait_for("the pair boxes to be enabled", lambda: desktop.main_control(IDC_PAIR_1)["enabled"])
+    desktop.click(IDC_PAIR_1)
+    wait_for("'Sonar 1 and 2' to be marked", lambda: desktop.main_control(IDC_PAIR_1)["checked"] == CHECKED)
+    desktop.click(IDC_BROWSE_SEGY)
+    desktop.type_into_dialog(SAVE_TITLE, "")  # the offered name, beside the survey
+    wait_for("the SEG-Y name", lambda: desktop.main_control(IDC_SEGY_FILE_NAME)["text"] == segy)
+    return count
+
+
 def convert_through_the_window(desktop, veskconv, log, screenshot):
     program = start_program(desktop, veskconv, log)
     desktop.click(IDC_BROWSE_SONAR)
@@ -222,19 +248,9 @@ def convert_through_the_window(desktop, veskconv, log, screenshot):
     print("a name the code page cannot hold is refused: " + refusal.splitlines()[2])
     desktop.click(IDOK, DIALOG_CLASS, OPEN_TITLE)
     wait_for("the box to close", lambda: desktop.box_text(OPEN_TITLE) is None)
-    desktop.type_into_dialog(OPEN_TITLE, SURVEY)
-    count = wait_for("the ping count", lambda: (desktop.main_control(IDC_SONAR_PING_COUNT) or {}).get("text", "")
-                     .strip())
+    count = choose_survey_and_output(desktop, SURVEY, SEGY)
     if count != f"{PINGS} (sonar/subbottom)":
         fail(f"ping count field shows {count!r}")
-    if desktop.main_control(IDC_SONAR_FILE_NAME)["text"] != SURVEY:
-        fail("the VSK name field does not show the typed path")
-    wait_for("the pair boxes to be enabled", lambda: desktop.main_control(IDC_PAIR_1)["enabled"])
-    desktop.click(IDC_PAIR_1)
-    wait_for("'Sonar 1 and 2' to be marked", lambda: desktop.main_control(IDC_PAIR_1)["checked"] == CHECKED)
-    desktop.click(IDC_BROWSE_SEGY)
-    desktop.type_into_dialog(SAVE_TITLE, "")  # the offered name, beside the survey
-    wait_for("the SEG-Y name", lambda: desktop.main_control(IDC_SEGY_FILE_NAME)["text"] == SEGY)
     desktop.click(IDC_PROCESS)
     wait_for("the conversion to end", lambda: desktop.main_control(IDC_PROCESS)["enabled"]
              and desktop.main_control(IDC_STATUS)["text"] == READY
@@ -253,6 +269,49 @@ def convert_through_the_window(desktop, veskconv, log, screenshot):
     moved = desktop.window_rect(WINDOW_CLASS, WINDOW_TITLE)
     end_program(desktop, program)
     return moved
+
+
+def bar_fill(shot, rect):
+    """How much of the progress bar's middle row the screenshot shows filled."""
+    left, top, right, bottom = rect
+    row = subprocess.run(["convert", shot, "-crop", f"{right - left - 4}x1+{left + 2}+{(top + bottom) // 2}",
+                          "-depth", "8", "txt:-"], stdout=subprocess.PIPE, text=True, check=True).stdout
+    filled = 0
+    for line in row.splitlines()[1:]:
+        red, green, blue = (int(float(v)) for v in line.split("(", 1)[1].split(")", 1)[0].split(",")[:3])
+        filled += blue > red + FILL_BLUE_OVER_RED
+    return filled
+
+
+def watch_a_slow_conversion(windows_build, prefix, display, veskconv, log, work):
+    desktop = Desktop(windows_build, prefix, display)
+    desktop.env["VESK_READ_DELAY_MS"] = str(READ_DELAY_MS)
+    if desktop.wine([os.path.join(windows_build, "vskgen.exe"), "--output", SLOW_SURVEY, "--bytes",
+                     SLOW_SURVEY_BYTES]).returncode != 0:
+        fail("vskgen.exe could not write the slow survey")
+    program = start_program(desktop, veskconv, log)
+    desktop.click(IDC_BROWSE_SONAR)
+    choose_survey_and_output(desktop, SLOW_SURVEY, SLOW_SEGY)
+    bar = desktop.main_control(IDC_PROGRESS)["rect"]
+    exit_button = desktop.main_control(IDC_EXIT)["rect"]
+    desktop.click(IDC_PROCESS)
+
+    def shown_beyond(least, name):
+        shot = os.path.join(work, name)
+        subprocess.run(["import", "-window", "root", shot], env=desktop.env, check=True)
+        filled = bar_fill(shot, bar)
+        return filled if filled > least else None
+
+    first = wait_for("the bar to move", lambda: shown_beyond(0, "slow-conversion-1.png"))
+    second = wait_for("the bar to move on", lambda: shown_beyond(first, "slow-conversion-2.png"))
+    left, top, right, bottom = exit_button
+    desktop.xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2), "click", "1")
+    wait_for("the bar to move on while quitting", lambda: shown_beyond(second, "slow-quit.png"))
+    print(f"the bar filled {first}, then {second} pixels, and went on after EXIT: screenshots in {work}")
+    if program.wait(timeout=TIMEOUT_S) != 0:
+        fail(f"veskconv.exe ended with status {program.returncode}")
+    if os.path.getsize(unix_path(prefix, SLOW_SEGY)) <= 3600:
+        fail("the quit did not wait for the conversion")
 
 
 def reference_outputs(windows_build, linux_build, desktop, survey, work):
@@ -304,7 +363,7 @@ def main():
         survey = unix_path(prefix, SURVEY)
         segy = unix_path(prefix, SEGY)
         os.makedirs(os.path.dirname(survey), exist_ok=True)
-        for stale in [segy] + ([settings_file(prefix)] if settings_file(prefix) else []):
+        for stale in [segy, unix_path(prefix, SLOW_SEGY)] + ([settings_file(prefix)] if settings_file(prefix) else []):
             if os.path.exists(stale):
                 os.remove(stale)
         vskgen = os.path.join(windows_build, "vskgen.exe")
@@ -343,6 +402,7 @@ def main():
             fail(f"the second start put the window at {placed[:2]}, not {moved[:2]}")
         end_program(desktop, program)
         print(f"the second start put the window at {placed[:2]} again")
+        watch_a_slow_conversion(windows_build, prefix, display, veskconv, log, work)
         print("PASS")
     finally:
         for program in STARTED:
