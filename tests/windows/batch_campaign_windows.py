@@ -146,9 +146,11 @@ def main():
     os.kill(batch_process(stopping, "stop"), signal.SIGINT)
     code, output = finish(stopping)
     check(code == 130, "Ctrl-C ends the batch with 130", output)
-    # l0 waits behind big1, which may be converted by then: l0 is said once, whatever it came to.
+    # On a busy machine big1 (and l0 behind it) may be converted before the signal lands:
+    # each is said once, whatever it came to; the stuck big2 is always unfinished.
     check(output.count("interrupted") == 1 and output.endswith("veskconv-batch: interrupted\n") and
-          "big1.vsk: stopped unfinished\nbig2.vsk: stopped unfinished\n" in output and output.count("l0.vsk: ") == 1,
+          "big2.vsk: stopped unfinished\n" in output and
+          all(output.count(f"{name}.vsk: ") == 1 for name in ("big1", "big2", "l0")),
           "each input said once, one 'interrupted'", output)
     check(not pending_left(os.path.join(work, "stop")), "nothing half done is left")
     check(not running(stuck), "the worker that never answered was ended")
