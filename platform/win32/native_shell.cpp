@@ -505,7 +505,6 @@ std::vector<CommandLineArgument> commandLineArguments() {
     argument.text = texts[at];
     if (std::optional<std::string> bytes = codepage::fromWide(argument.text)) {
       argument.bytes = std::move(*bytes);
-      argument.exact = true;
     } else {
       const int size = ::WideCharToMultiByte(CP_UTF8, 0, texts[at], -1, nullptr, 0, nullptr, nullptr);
       argument.bytes.assign(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
@@ -519,9 +518,14 @@ std::vector<CommandLineArgument> commandLineArguments() {
 
 std::optional<std::string> usableFullPath(const std::wstring& name) {
   std::wstring full(::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length = full.empty() ? 0 : ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  full.resize(length > 0 && length < full.size() ? length : 0);
-  if (full.empty()) full = name;
+  const DWORD length =
+      full.empty() ? 0 : ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  // The size asked for includes the terminator, the length written does not.
+  if (length == 0 || length >= full.size()) {
+    full = name;
+  } else {
+    full.resize(length);
+  }
   std::optional<std::string> bytes = codepage::fromWide(full);
   if (!bytes) refuseName(nullptr, full, PROGRAM_CAPTION);
   return bytes;

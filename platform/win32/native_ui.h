@@ -141,11 +141,11 @@ class NativeShell {
 
 // The program's arguments from the wide command line (CommandLineToArgvW),
 // its own name first; bytes are the code page's, or, where it cannot hold an
-// argument exactly, a lossy UTF-8 form that only messages may show.
+// argument exactly, a lossy UTF-8 form that only the options' check and its
+// messages may use: a name is taken from text (usableFullPath).
 struct CommandLineArgument {
   std::wstring text;
   std::string bytes;
-  bool exact = false;
 };
 std::vector<CommandLineArgument> commandLineArguments();
 // The full path of a name given on the command line, in the code page; a
