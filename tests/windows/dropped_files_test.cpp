@@ -10,6 +10,7 @@
 #include "app/program_state.h"
 #include "platform/code_page_text.h"
 #include "platform/front_end.h"
+#include "platform/messages.h"
 #include "platform/program_entry.h"
 #include "platform/win32/win32_front_end.h"
 #include "res/resource_ids.h"
