@@ -323,6 +323,9 @@ NativeShell::NativeShell(NativeEvents& events) : state_(std::make_unique<ShellSt
 NativeShell::~NativeShell() {
   for (auto& [key, real] : state_->windows) ::DestroyWindow(real.window);
   ::DestroyWindow(state_->wakeWindow);
+  // A later shell in the same process registers them again.
+  for (const std::wstring& name : state_->classes) ::UnregisterClassW(name.c_str(), state_->instance);
+  ::UnregisterClassW(WAKE_CLASS, state_->instance);
   shellState = nullptr;
 }
 
