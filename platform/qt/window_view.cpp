@@ -60,8 +60,6 @@ bool systemCommandGrayed(const WindowModel& model, UINT command) {
   return false;
 }
 
-// Only what the style and the system menu allow: never a maximize button or
-// a sizing border, as the template asks for neither.
 // The local files a drag carries, as the system names them; none when it
 // carries anything else.
 std::vector<std::string> droppedNames(const QMimeData* data) {
@@ -74,6 +72,8 @@ std::vector<std::string> droppedNames(const QMimeData* data) {
   return names;
 }
 
+// Only what the style and the system menu allow: never a maximize button or
+// a sizing border, as the template asks for neither.
 Qt::WindowFlags windowFlagsFor(const WindowModel& model) {
   Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
   if ((model.style & WS_SYSMENU) != 0) {
