@@ -92,6 +92,9 @@ BOOL dispatchCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_SELECT_SONAR_FILE:
       selectSonarFile(window, context);
       break;
+    case CMD_TAKE_GIVEN_SONAR_FILE:
+      takeSonarFileName(window, context, programState().givenSonarFileName);
+      break;
     case CMD_OPEN_SONAR_FILE:
       openSonarFile(window, context);
       break;

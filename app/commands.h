@@ -29,3 +29,4 @@ constexpr int CMD_SEGY_FILE_READY = 123;
 constexpr int CMD_SHOW_CHANNEL_SELECTION = 124;
 constexpr int CMD_SHOW_BYTE_ORDER = 125;
 constexpr int CMD_SHOW_COORDINATE_SOURCE = 126;
+constexpr int CMD_TAKE_GIVEN_SONAR_FILE = 127;  // the survey named on the command line

@@ -5,6 +5,7 @@
 #include "app/feedback.h"
 #include "app/ui_texts.h"
 #include "platform/dialogs.h"
+#include "platform/file_drops.h"
 #include "platform/files.h"
 #include "platform/split_path.h"
 #include "platform/window.h"
@@ -27,6 +28,7 @@ void enableFileSelection(HWND window, BOOL enable) {
   const UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
   EnableMenuItem(menu, IDM_SELECT_SONAR_FILE, state);
   EnableMenuItem(menu, IDM_SELECT_SEGY_FILE, state);
+  DragAcceptFiles(window, enable);
 }
 
 bool filesHeld() { return programState().fileHolders != 0; }
@@ -75,8 +77,11 @@ int chooseFile(HWND window, char* name, const char* filter, const char* defaultE
   return chosen != FALSE ? 1 : 0;
 }
 
-void selectSonarFile(HWND window, ConverterContext* context) {
-  if (filesHeld()) return;
+namespace {
+
+// BROWSE 1001's steps; the open dialog asks for the name unless given one,
+// which is then taken as if the dialog had returned it.
+void selectSonarFileAs(HWND window, ConverterContext* context, const std::string* givenName) {
   cancelPendingSteps(window, {CMD_OPEN_SONAR_FILE, CMD_SURVEY_SONAR_FILE, CMD_COUNT_PINGS});
   setStatus(window, STATUS_SELECTING_SONAR_FILE);
   closeSonarFile(context);
@@ -85,13 +90,44 @@ void selectSonarFile(HWND window, ConverterContext* context) {
   clearChannelTables(context);
   SetDlgItemTextA(window, IDC_SONAR_PING_COUNT, "");
   SetDlgItemTextA(window, IDC_CHANNEL_LIST, "");
-  if (chooseFile(window, context->sonarFileName, SONAR_FILE_FILTER, SONAR_FILE_EXTENSION, SONAR_DIALOG_TITLE, 0) != 0) {
+  if (givenName != nullptr) std::memcpy(context->sonarFileName, givenName->c_str(), givenName->size() + 1);
+  if (givenName != nullptr ||
+      chooseFile(window, context->sonarFileName, SONAR_FILE_FILTER, SONAR_FILE_EXTENSION, SONAR_DIALOG_TITLE, 0) != 0) {
     SetDlgItemTextA(window, IDC_SONAR_FILE_NAME, context->sonarFileName);
     armDeferredCommand(window, CMD_OPEN_SONAR_FILE);
   } else {
     SetDlgItemTextA(window, IDC_SONAR_FILE_NAME, "");
   }
   setStatus(window, STATUS_READY);
+}
+
+}  // namespace
+
+void selectSonarFile(HWND window, ConverterContext* context) {
+  if (filesHeld()) return;
+  selectSonarFileAs(window, context, nullptr);
+}
+
+bool takeSonarFileName(HWND window, ConverterContext* context, const std::string& name) {
+  if (filesHeld()) return false;
+  // Longer than the dialog can return: the program could not hold it.
+  if (name.empty() || name.size() + 1 > DIALOG_NAME_LIMIT) {
+    showFileError(window, SONAR_OPEN_ERROR, name.c_str());
+    return true;
+  }
+  selectSonarFileAs(window, context, &name);
+  return true;
+}
+
+void takeDroppedFiles(HWND window, ConverterContext* context, HDROP drop) {
+  std::string name;
+  const UINT count = DragQueryFileA(drop, DROPPED_FILE_COUNT, nullptr, 0);
+  if (count == 1) {
+    name.resize(DragQueryFileA(drop, 0, nullptr, 0));
+    DragQueryFileA(drop, 0, name.data(), static_cast<UINT>(name.size() + 1));
+  }
+  DragFinish(drop);
+  if (count != 1 || !takeSonarFileName(window, context, name)) beep();
 }
 
 void openSonarFile(HWND window, ConverterContext* context) {

@@ -6,6 +6,8 @@
 #include "app/program_state.h"
 #include "platform/win_types.h"
 
+#include <string>
+
 // The dialog accepts one byte less than the 260-byte name buffer.
 constexpr DWORD DIALOG_NAME_LIMIT = PATH_BUFFER_SIZE - 1;
 
@@ -19,6 +21,15 @@ int chooseFile(HWND window, char* name, const char* filter, const char* defaultE
 // selection does nothing.
 void selectSonarFile(HWND window, ConverterContext* context);
 void openSonarFile(HWND window, ConverterContext* context);
+// A survey named outside the dialog (the command line, a drop) is taken as
+// if BROWSE 1001 had been pressed and the dialog had returned the name: the
+// same steps, checks and messages. False, with nothing done, while a worker
+// holds the files; a name longer than the dialog could return gets the
+// opening error.
+bool takeSonarFileName(HWND window, ConverterContext* context, const std::string& name);
+// WM_DROPFILES: one file is taken as above; more than one, or a drop while
+// a worker holds the files, is refused with the beep.
+void takeDroppedFiles(HWND window, ConverterContext* context, HDROP drop);
 void selectSegyFile(HWND window, ConverterContext* context);
 void openSegyFile(HWND window, ConverterContext* context);
 void markSegyFileReady(HWND window, ConverterContext* context);

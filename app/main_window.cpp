@@ -3,10 +3,12 @@
 #include "app/command_dispatch.h"
 #include "app/commands.h"
 #include "app/deferred_command.h"
+#include "app/file_selection.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "app/ui_texts.h"
 #include "app/worker_threads.h"
+#include "platform/file_drops.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 
@@ -27,6 +29,7 @@ void createWindow(HWND window) {
   EnableMenuItem(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
   EnableMenuItem(systemMenu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
   restoreWindowPosition(window);
+  DragAcceptFiles(window, TRUE);
 }
 
 }  // namespace
@@ -46,6 +49,9 @@ LRESULT mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER:
       KillTimer(window, wParam);
       PostMessageA(window, WM_COMMAND, wParam, 0);
+      return 0;
+    case WM_DROPFILES:
+      takeDroppedFiles(window, &converterContext(), reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_COMMAND:
       if (dispatchCommand(window, wParam, lParam) != FALSE) return 0;

@@ -41,6 +41,11 @@ HWND startProgram(HINSTANCE instance, int showCommand) {
   return window;
 }
 
+void giveSonarFileName(HWND window, const char* name) {
+  programState().givenSonarFileName = name;
+  postCommand(window, CMD_TAKE_GIVEN_SONAR_FILE);
+}
+
 int runMessageLoop() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) != FALSE) {

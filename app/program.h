@@ -9,6 +9,10 @@
 // class unregistered again.
 HWND startProgram(HINSTANCE instance, int showCommand);
 
+// The survey named on the command line, taken as BROWSE's once the window
+// has been initialized (CMD_TAKE_GIVEN_SONAR_FILE).
+void giveSonarFileName(HWND window, const char* name);
+
 // GetMessageA / TranslateMessage / DispatchMessageA until the quit message;
 // returns its exit code (0).
 int runMessageLoop();

@@ -7,6 +7,8 @@
 #include "core/converter_context.h"
 #include "platform/win_types.h"
 
+#include <string>
+
 constexpr DWORD NO_THREAD = 0xFFFFFFFFu;
 
 // Which workers read or write the open files right now (bits).
@@ -25,6 +27,8 @@ struct ProgramState {
   unsigned fileHolders = 0;  // FileHolder bits
   // CMD_UPDATE_CHANNEL_SETS came while busy: it runs once the run has ended.
   bool channelSetsHeldBack = false;
+  // The survey named on the command line, until CMD_TAKE_GIVEN_SONAR_FILE takes it.
+  std::string givenSonarFileName;
 };
 
 ProgramState& programState();

@@ -32,6 +32,8 @@ struct IconObject;
 using HICON = IconObject*;
 struct ResourceTable;
 using HINSTANCE = const ResourceTable*;
+struct DropObject;
+using HDROP = DropObject*;
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
@@ -90,6 +92,7 @@ constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_DROPFILES = 0x0233;
 constexpr UINT WM_USER = 0x0400;
 
 constexpr UINT PBM_SETRANGE = WM_USER + 1;

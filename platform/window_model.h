@@ -60,6 +60,7 @@ struct WindowModel {
   bool visible = false;
   bool destroyed = false;
   int iconId = 0;  // the class icon
+  bool acceptsFiles = false;  // DragAcceptFiles
   std::vector<ControlModel> controls;  // template order
   std::vector<MenuPopupModel> menu;
   std::vector<SystemMenuItemModel> systemMenu;

@@ -3,26 +3,34 @@
 #include "platform/qt/byte_names.h"
 #include "platform/qt/control_widget.h"
 #include "platform/qt/fixed_size_hints.h"
+#include "platform/file_drops.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
+#include <QUrl>
 
 #include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -50,6 +58,18 @@ bool systemCommandGrayed(const WindowModel& model, UINT command) {
     if (item.command == command) return item.grayed;
   }
   return false;
+}
+
+// The local files a drag carries, as the system names them; none when it
+// carries anything else.
+std::vector<std::string> droppedNames(const QMimeData* data) {
+  std::vector<std::string> names;
+  if (data == nullptr || !data->hasUrls()) return names;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  }
+  return names;
 }
 
 // Only what the style and the system menu allow: never a maximize button or
@@ -110,6 +130,7 @@ WindowView::WindowView(HWND window, const WindowModel& model, HINSTANCE resource
   adjustSize();
   // Minimum and maximum size alike: window managers then offer neither Size nor Maximize.
   setFixedSize(size());
+  setAcceptDrops(true);
   showModel(0);
   reportOuterRect();
 }
@@ -303,6 +324,14 @@ void WindowView::activateMenuBar() {
   QCoreApplication::sendEvent(this, &altDown);
   QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
   QCoreApplication::sendEvent(this, &altUp);
+}
+
+void WindowView::dragEnterEvent(QDragEnterEvent* event) {
+  if (acceptsDroppedFiles(window_) && !droppedNames(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void WindowView::dropEvent(QDropEvent* event) {
+  if (dropFiles(window_, droppedNames(event->mimeData())) != FALSE) event->acceptProposedAction();
 }
 
 void WindowView::closeEvent(QCloseEvent* event) {

@@ -5,7 +5,8 @@
 // rectangle into the model when the window moves. A position from the
 // program where the title bar would be on no screen is shown on the nearest
 // screen instead, while the model keeps the position asked for until the
-// window is moved. F10, like Alt alone, takes the keyboard to the menu bar.
+// window is moved. Local files dropped onto it go to the model (dropFiles)
+// while it takes drops; otherwise the drag is refused where it enters. F10, like Alt alone, takes the keyboard to the menu bar.
 // Main thread.
 #pragma once
 
@@ -42,6 +43,8 @@ class WindowView : public QMainWindow {
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildControls(const WindowModel& model, QWidget* client, HINSTANCE resources);

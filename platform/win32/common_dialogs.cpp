@@ -32,13 +32,13 @@ std::wstring filterText(const FileNameRequest& request) {
   return filter;
 }
 
+}  // namespace
+
 void refuseName(HWND owner, const std::wstring& name, const std::wstring& title) {
   std::vector<wchar_t> text(name.size() + sizeof UNUSABLE_NAME_FORMAT / sizeof(wchar_t) + 16);
   ::swprintf(text.data(), text.size(), UNUSABLE_NAME_FORMAT, name.c_str(), codepage::active());
   ::MessageBoxW(owner, text.data(), title.c_str(), MB_OK | MB_ICONWARNING);
 }
-
-}  // namespace
 
 std::optional<std::string> chooseFileName(HWND owner, const FileNameRequest& request) {
   const std::wstring filter = filterText(request);

@@ -17,5 +17,7 @@
 namespace native {
 
 std::optional<std::string> chooseFileName(HWND owner, const FileNameRequest& request);
+// The box that refuses a name the active code page cannot hold.
+void refuseName(HWND owner, const std::wstring& name, const std::wstring& title);
 
 }  // namespace native

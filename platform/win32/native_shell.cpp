@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <map>
@@ -26,6 +27,7 @@ constexpr DWORD BUTTON_TYPE_MASK = 0xF;  // BS_TYPEMASK
 constexpr DWORD STATIC_TYPE_MASK = 0x1F;  // SS_TYPEMASK
 constexpr UINT MENU_MARK_MASK = MF_CHECKED;
 constexpr int NO_TIMER = -1;
+constexpr wchar_t PROGRAM_CAPTION[] = L"VESKCONV";
 
 enum class ControlKind { Static, Button, Progress };
 
@@ -207,6 +209,27 @@ LRESULT CALLBACK wakeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Every name must be usable, or the program hears of none.
+void takeDrop(ShellState& shell, HWND window, WindowKey key, HDROP drop) {
+  std::vector<std::string> names;
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT index = 0; index < count; ++index) {
+    std::wstring name(::DragQueryFileW(drop, index, nullptr, 0), L'\0');
+    ::DragQueryFileW(drop, index, name.data(), static_cast<UINT>(name.size() + 1));
+    std::optional<std::string> bytes = codepage::fromWide(name);
+    if (!bytes) {
+      ::DragFinish(drop);
+      wchar_t title[256] = {};
+      ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+      refuseName(window, name, title);
+      return;
+    }
+    names.push_back(std::move(*bytes));
+  }
+  ::DragFinish(drop);
+  shell.events.filesDropped(key, names);
+}
+
 // The real window's procedure: the user's actions go to the model, which
 // decides; nothing here changes a mark, a text or the window by itself.
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -227,6 +250,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case WM_CLOSE:
       shell->events.closeRequested(key);
+      return 0;
+    case WM_DROPFILES:
+      takeDrop(*shell, window, key, reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_WINDOWPOSCHANGED: {
       const LRESULT result = ::DefDlgProcW(window, message, wParam, lParam);
@@ -297,6 +323,9 @@ NativeShell::NativeShell(NativeEvents& events) : state_(std::make_unique<ShellSt
 NativeShell::~NativeShell() {
   for (auto& [key, real] : state_->windows) ::DestroyWindow(real.window);
   ::DestroyWindow(state_->wakeWindow);
+  // A later shell in the same process registers them again.
+  for (const std::wstring& name : state_->classes) ::UnregisterClassW(name.c_str(), state_->instance);
+  ::UnregisterClassW(WAKE_CLASS, state_->instance);
   shellState = nullptr;
 }
 
@@ -415,6 +444,11 @@ void NativeShell::showSystemMenuItem(WindowKey key, unsigned command, bool graye
   if (menu != nullptr) ::EnableMenuItem(menu, command, MF_BYCOMMAND | (grayed ? MF_GRAYED : MF_ENABLED));
 }
 
+void NativeShell::acceptFiles(WindowKey key, bool accept) {
+  HWND window = state_->ownerOf(key);
+  if (window != nullptr) ::DragAcceptFiles(window, accept ? TRUE : FALSE);
+}
+
 void NativeShell::wait(int timeoutMs) {
   const auto pump = [this] {
     bool any = false;
@@ -462,6 +496,42 @@ void NativeShell::beep(unsigned type) { ::MessageBeep(type); }
 std::uintptr_t NativeShell::realWindow(WindowKey key) const {
   const auto found = state_->windows.find(key);
   return found == state_->windows.end() ? 0 : reinterpret_cast<std::uintptr_t>(found->second.window);
+}
+
+std::vector<CommandLineArgument> commandLineArguments() {
+  std::vector<CommandLineArgument> arguments;
+  int count = 0;
+  wchar_t** texts = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (texts == nullptr) return arguments;
+  for (int at = 0; at < count; ++at) {
+    CommandLineArgument argument;
+    argument.text = texts[at];
+    if (std::optional<std::string> bytes = codepage::fromWide(argument.text)) {
+      argument.bytes = std::move(*bytes);
+    } else {
+      const int size = ::WideCharToMultiByte(CP_UTF8, 0, texts[at], -1, nullptr, 0, nullptr, nullptr);
+      argument.bytes.assign(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+      if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, texts[at], -1, argument.bytes.data(), size, nullptr, nullptr);
+    }
+    arguments.push_back(std::move(argument));
+  }
+  ::LocalFree(texts);
+  return arguments;
+}
+
+std::optional<std::string> usableFullPath(const std::wstring& name) {
+  std::wstring full(::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length =
+      full.empty() ? 0 : ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  // The size asked for includes the terminator, the length written does not.
+  if (length == 0 || length >= full.size()) {
+    full = name;
+  } else {
+    full.resize(length);
+  }
+  std::optional<std::string> bytes = codepage::fromWide(full);
+  if (!bytes) refuseName(nullptr, full, PROGRAM_CAPTION);
+  return bytes;
 }
 
 }  // namespace native

@@ -83,6 +83,8 @@ class NativeEvents {
   virtual void closeRequested(WindowKey window) = 0;
   // The outer rectangle in screen pixels, after a move by the user or the program.
   virtual void windowMoved(WindowKey window, const Rect& outer) = 0;
+  // Files dropped onto a window that takes them: full names in the code page.
+  virtual void filesDropped(WindowKey window, const std::vector<std::string>& names) = 0;
   // Windows runs a loop of its own (a box, a dialog, a menu, a move) and the
   // program's messages are waiting: carry them out. Returns the milliseconds
   // until the program's next timer is due, or -1 for none.
@@ -111,6 +113,9 @@ class NativeShell {
   void showControl(WindowKey window, int controlId, const ControlState& state);
   void showMenuItem(WindowKey window, unsigned itemId, bool checked, bool grayed);
   void showSystemMenuItem(WindowKey window, unsigned command, bool grayed);
+  // DragAcceptFiles. A drop whose names the code page cannot all hold is
+  // refused with the dialogs' box, before the program hears of it.
+  void acceptFiles(WindowKey window, bool accept);
 
   // Blocks until wake(), a user's action or timeoutMs (-1: no limit), and
   // hands Windows' own messages to the real windows meanwhile. A wake that
@@ -133,5 +138,18 @@ class NativeShell {
  private:
   std::unique_ptr<ShellState> state_;
 };
+
+// The program's arguments from the wide command line (CommandLineToArgvW),
+// its own name first; bytes are the code page's, or, where it cannot hold an
+// argument exactly, a lossy UTF-8 form that only the options' check and its
+// messages may use: a name is taken from text (usableFullPath).
+struct CommandLineArgument {
+  std::wstring text;
+  std::string bytes;
+};
+std::vector<CommandLineArgument> commandLineArguments();
+// The full path of a name given on the command line, in the code page; a
+// name it cannot hold is refused with the dialogs' box (nullopt).
+std::optional<std::string> usableFullPath(const std::wstring& name);
 
 }  // namespace native

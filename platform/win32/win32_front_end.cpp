@@ -1,5 +1,6 @@
 #include "platform/win32/win32_front_end.h"
 
+#include "platform/file_drops.h"
 #include "platform/message_queue_state.h"
 #include "platform/window_model.h"
 
@@ -113,6 +114,7 @@ void Win32FrontEnd::showWindowState(HWND window) {
     }
   }
   for (const SystemMenuItemModel& item : model->systemMenu) shell_.showSystemMenuItem(key, item.command, item.grayed);
+  shell_.acceptFiles(key, model->acceptsFiles);
   shell_.setVisible(key, model->visible);
 }
 
@@ -122,6 +124,10 @@ void Win32FrontEnd::controlClicked(native::WindowKey window, int controlId) {
 
 void Win32FrontEnd::menuItemChosen(native::WindowKey window, unsigned itemId) {
   clickMenuItem(windowOf(window), itemId);
+}
+
+void Win32FrontEnd::filesDropped(native::WindowKey window, const std::vector<std::string>& names) {
+  dropFiles(windowOf(window), names);
 }
 
 void Win32FrontEnd::closeRequested(native::WindowKey window) { requestClose(windowOf(window)); }

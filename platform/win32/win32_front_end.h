@@ -43,6 +43,7 @@ class Win32FrontEnd final : public FrontEnd, private native::NativeEvents {
   void menuItemChosen(native::WindowKey window, unsigned itemId) override;
   void closeRequested(native::WindowKey window) override;
   void windowMoved(native::WindowKey window, const native::Rect& outer) override;
+  void filesDropped(native::WindowKey window, const std::vector<std::string>& names) override;
   int carryOutPendingMessages() override;
 
   void showWindowState(HWND window);

@@ -2,11 +2,14 @@
 #include "program_test.h"
 #include "survey_files.h"
 
+#include "app/program.h"
 #include "app/program_state.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "platform/dialogs.h"
+#include "platform/file_drops.h"
 #include "platform/files.h"
+#include "platform/program_entry.h"
 #include "res/resource_ids.h"
 
 #include <fcntl.h>
@@ -200,6 +203,79 @@ TEST_F(FileSelection, ARefusedProcessDuringTheScanLeavesTheSelectionGreyed) {
   settle();
   EXPECT_TRUE(enabled(IDC_BROWSE_SONAR)) << "back once the scan has reported";
   EXPECT_EQ(context().sonarFileChecked, 1);
+}
+
+// A name from the command line or a drop goes the way of one the dialog returned.
+TEST_F(FileSelection, AGivenOrDroppedSurveyIsTakenAsBrowseWouldTakeIt) {
+  start();
+  const std::string survey = writeSurvey("line7.vsk", survey_files::twoPairsAndSubbottom(10), 3);
+  const std::string other = writeSurvey("line8.vsk", survey_files::twoPairsAndSubbottom(10), 2);
+  giveSonarFileName(window, survey.c_str());
+  settle();
+  EXPECT_EQ(text(IDC_SONAR_FILE_NAME), survey);
+  EXPECT_EQ(text(IDC_SONAR_PING_COUNT), " 3 (sonar/subbottom) ");
+  EXPECT_TRUE(ui.fileRequests().empty()) << "no dialog for a given name";
+
+  ASSERT_TRUE(dropFiles(window, {other}));
+  settle();
+  EXPECT_EQ(text(IDC_SONAR_PING_COUNT), " 2 (sonar/subbottom) ");
+  const std::size_t beeps = beepCount();
+  ASSERT_TRUE(dropFiles(window, {survey, other}));
+  settle();
+  EXPECT_EQ(beepCount(), beeps + 1) << "two files at once: refused";
+  EXPECT_EQ(text(IDC_SONAR_FILE_NAME), other);
+
+  // A file that is no survey: the same box as through the dialog.
+  const std::string notSurvey = path("notes.vsk");
+  std::ofstream(notSurvey) << "not a survey";
+  chooseSonarFile(notSurvey);
+  ASSERT_EQ(boxes().size(), 1u);
+  ASSERT_TRUE(dropFiles(window, {notSurvey}));
+  settle();
+  ASSERT_EQ(boxes().size(), 2u);
+  EXPECT_EQ(boxes()[1].text, boxes()[0].text);
+  const std::string missing = path("gone.vsk");
+  ASSERT_TRUE(dropFiles(window, {missing}));
+  settle();
+  EXPECT_EQ(boxes().back().text, "Error opening file [" + missing + "].\nCheck for IN USE state.");
+
+  const std::string big = writeSurvey("big.vsk", survey_files::twoPairsAndSubbottom(2000), 1000);
+  {
+    // While the count holds the files a drop is not taken, as BROWSE is greyed.
+    WorkerGate gate(programState().scannerThreadId, WorkerGate::At::Read);
+    ASSERT_TRUE(dropFiles(window, {big}));
+    ASSERT_TRUE(pumpUntilHeld(gate));
+    EXPECT_FALSE(dropFiles(window, {survey}));
+    // One already on its way when the count began is refused with the beep.
+    DragAcceptFiles(window, TRUE);
+    const std::size_t before = beepCount();
+    ASSERT_TRUE(dropFiles(window, {survey}));
+    pump();
+    EXPECT_EQ(beepCount(), before + 1);
+    EXPECT_EQ(text(IDC_SONAR_FILE_NAME), big);
+  }
+  settle();
+  EXPECT_EQ(text(IDC_SONAR_PING_COUNT), " 1000 (sonar/subbottom) ");
+  EXPECT_TRUE(dropFiles(window, {survey})) << "taken again once the count has reported";
+}
+
+// What the window program makes of its arguments once the front end has taken its own.
+TEST(WindowCommandLine, OneFileAtMostAndNoOptionOfItsOwn) {
+  int survey = -1;
+  const char* none[] = {"veskconv"};
+  EXPECT_EQ(findSurveyArgument(1, none, &survey), -1);
+  EXPECT_EQ(survey, 0);
+  const char* one[] = {"veskconv", "--", "-line.vsk"};
+  EXPECT_EQ(findSurveyArgument(3, one, &survey), -1);
+  EXPECT_EQ(survey, 2);
+  testing::internal::CaptureStderr();
+  const char* unknown[] = {"veskconv", "--frobnicate", "line.vsk"};
+  EXPECT_EQ(findSurveyArgument(3, unknown, &survey), 2);
+  const char* two[] = {"veskconv", "a.vsk", "b.vsk"};
+  EXPECT_EQ(findSurveyArgument(3, two, &survey), 2);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "veskconv: unknown option '--frobnicate'\nTry 'veskconv --help' for more information.\n"
+            "veskconv: one FILE at most, 'b.vsk' is a second\nTry 'veskconv --help' for more information.\n");
 }
 
 }  // namespace

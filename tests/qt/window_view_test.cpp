@@ -4,17 +4,21 @@
 
 #include "platform/qt/dialog_units.h"
 #include "platform/qt/field_label.h"
+#include "platform/file_drops.h"
 #include "platform/window_model.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +26,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QUrl>
 #include <QWindow>
 
 #include <limits>
@@ -117,6 +122,35 @@ TEST_F(QtWindowTest, TitleBarCloseOnlyAsksTheProgram) {
   EXPECT_TRUE(view->isVisible());
   view->close();
   EXPECT_TRUE(takeMessages().empty());
+}
+
+TEST_F(QtWindowTest, DroppedLocalFilesReachTheProgramOnlyWhileItTakesThem) {
+  ShowWindow(window, SW_SHOWNORMAL);
+  const QPoint inside = view->rect().center();
+  QMimeData remote;
+  remote.setUrls({QUrl("https://example.invalid/line.vsk")});
+  QMimeData local;
+  local.setUrls({QUrl::fromLocalFile("/data/line 7.vsk")});
+  const auto entered = [&](const QMimeData& data) {
+    QDragEnterEvent enter(inside, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &enter);
+    return enter.isAccepted();
+  };
+  EXPECT_FALSE(entered(local)) << "the window has not asked for drops";
+  DragAcceptFiles(window, TRUE);
+  EXPECT_FALSE(entered(remote));
+  ASSERT_TRUE(entered(local));
+  QDropEvent drop(inside, Qt::CopyAction, &local, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &drop);
+  const auto messages = takeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  ASSERT_EQ(messages[0].message, WM_DROPFILES);
+  auto* dropped = reinterpret_cast<HDROP>(messages[0].wParam);
+  char name[32] = {};
+  EXPECT_EQ(DragQueryFileA(dropped, DROPPED_FILE_COUNT, nullptr, 0), 1u);
+  DragQueryFileA(dropped, 0, name, sizeof name);
+  EXPECT_STREQ(name, "/data/line 7.vsk");
+  DragFinish(dropped);
 }
 
 TEST_F(QtWindowTest, DisabledControlsLookDisabledAndStayQuiet) {

@@ -3,11 +3,12 @@
 three programs, the README, the licence and the sample survey land in the
 chosen folder and run from there; the Start menu's shortcut starts
 veskconv.exe (its window appears); .vsk files are registered to open in it,
-the file passed as "%1"; the script shows the licence's text and no
+the file passed as "%1", and `start` on the installed sample (a double-click)
+brings up the window with the survey taken; the script shows the licence's text and no
 components page; the uninstaller takes the files, the shortcut and the file
 type away again.
 
-    installer_installs.py WINDOWS_BUILD WORK_FOLDER
+    installer_installs.py WINDOWS_BUILD WORK_FOLDER [SCREENSHOT.png]
 
 The Wine prefix is WORK_FOLDER/wineprefix, made on first use: a window needs
 a prefix whose Wine started on the X server.
@@ -17,8 +18,8 @@ import os
 import subprocess
 import sys
 
-from window_end_to_end import IDC_EXIT, IDC_STATUS, READY, WINDOW_CLASS, WINDOW_TITLE, Desktop, fail, start_xvfb, \
-    wait_for
+from window_end_to_end import IDC_EXIT, IDC_SONAR_FILE_NAME, IDC_SONAR_PING_COUNT, IDC_STATUS, READY, WINDOW_CLASS, \
+    WINDOW_TITLE, Desktop, fail, start_xvfb, wait_for
 
 FOLDER = "C:\\veskconv-installer-test"
 INSTALLED = ["veskconv.exe", "veskconv-batch.exe", "vskgen.exe", "README.md", "LICENSE", "samples\\survey-line-1.vsk"]
@@ -26,6 +27,8 @@ SHORTCUT = "VESKCONV.lnk"
 SURVEY_TYPE = "VESKCONV.Survey"
 OPEN_COMMAND = f'"{FOLDER}\\veskconv.exe" "%1"'
 LICENSE_START = "MIT License"
+SAMPLE = FOLDER + "\\samples\\survey-line-1.vsk"
+SAMPLE_PING_COUNT = " 200 (sonar/subbottom) "
 
 
 def check_script(windows_build):
@@ -63,8 +66,24 @@ def start_shortcut(desktop, drive_c):
     return shortcuts[0]
 
 
+def open_by_association(desktop, screenshot):
+    """What a double-click on a .vsk file does: the shell's open command."""
+    desktop.wine(["start", SAMPLE])
+    wait_for("the window with the sample taken",
+             lambda: (desktop.main_control(IDC_SONAR_FILE_NAME) or {}).get("text") == SAMPLE
+             and desktop.main_control(IDC_SONAR_PING_COUNT)["text"] == SAMPLE_PING_COUNT
+             and desktop.main_control(IDC_STATUS)["text"] == READY)
+    if screenshot:
+        left, top, right, bottom = desktop.window_rect(WINDOW_CLASS, WINDOW_TITLE)
+        subprocess.run(["import", "-window", "root", "-crop", f"{right - left}x{bottom - top}+{left}+{top}", screenshot],
+                       env=desktop.env, check=True)
+    desktop.click(IDC_EXIT)
+    wait_for("the window to close", lambda: desktop.window_rect(WINDOW_CLASS, WINDOW_TITLE) is None)
+
+
 def main():
     windows_build, work = sys.argv[1:3]
+    screenshot = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
     installers = glob.glob(os.path.join(windows_build, "VESKCONV-*-win64.exe"))
     if len(installers) != 1:
         print("installer_installs: not run: no installer in the build folder (cpack makes it)")
@@ -96,6 +115,7 @@ def main():
         command = registry_default(desktop, f"HKCR\\{SURVEY_TYPE}\\shell\\open\\command") or ""
         if OPEN_COMMAND not in command:
             fail(f"{SURVEY_TYPE} opens with {command!r}, not {OPEN_COMMAND}")
+        open_by_association(desktop, screenshot)
 
         done = desktop.wine([FOLDER + "\\Uninstall.exe", "/S", "_?=" + FOLDER])
         installed = False
@@ -111,7 +131,7 @@ def main():
         xvfb.terminate()
         xvfb.wait()
     print(f"installed {len(INSTALLED)} files into {FOLDER}; the shortcut started veskconv.exe; .vsk opens with "
-          f"{OPEN_COMMAND}; uninstalled files, shortcut and file type")
+          f"{OPEN_COMMAND} and opened the sample in the window; uninstalled files, shortcut and file type")
 
 
 if __name__ == "__main__":

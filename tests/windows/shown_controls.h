@@ -10,3 +10,9 @@
 // a progress bar's position, or any control's text in the code page.
 int shownProgress(std::uintptr_t window, int controlId);
 std::string shownText(std::uintptr_t window, int controlId);
+
+// WM_DROPFILES posted to the real window with these names, as the shell
+// sends it for a drop (a DROPFILES block of wide names); and whether the
+// window takes drops now (WS_EX_ACCEPTFILES).
+void dropOnto(std::uintptr_t window, const std::wstring& name);
+bool takesDrops(std::uintptr_t window);
