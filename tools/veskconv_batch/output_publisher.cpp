@@ -108,13 +108,13 @@ void OutputPublisher::putSyncedInPlace(std::unique_lock<std::mutex>& lock) {
     Item item = std::move(items_.front());
     items_.pop_front();
     lock.unlock();
-    putInPlace(item);
+    putInPlace(std::move(item));  // gone before the lock is taken again
     lock.lock();
   }
   placing_ = false;
 }
 
-void OutputPublisher::putInPlace(Item& item) {
+void OutputPublisher::putInPlace(Item item) {
   JobReport& report = sink_.job(item.index);
   JobResult result = item.result;
   // The rename and its report together: a stop says "converted" of exactly

@@ -49,7 +49,7 @@ class OutputPublisher {
   void work();
   // The oldest items whose sync is over, renamed and reported in order.
   void putSyncedInPlace(std::unique_lock<std::mutex>& lock);
-  void putInPlace(Item& item);
+  void putInPlace(Item item);
   void placed(const std::string& folder);
   static std::shared_ptr<DrawnPicture> drawPicture(const Job& job, const std::string& written);
   bool publishPicture(const Item& item);
