@@ -49,16 +49,47 @@ void WindowEvents::progressChanged(int percent) {
   SendDlgItemMessageA(window_, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-void WindowEvents::pingRead(const PingInformation& ping) {
+void showPingInformation(HWND window, const PingInformation& ping) {
   char text[PROCESSING_TEXT_BYTES];
   char* const textEnd = std::end(text) - 1;  // room for the terminating zero
   *writeLong(text, textEnd, static_cast<long>(ping.pingNumber)) = '\0';
-  SetDlgItemTextA(window_, IDC_PING_NUMBER, text);
+  SetDlgItemTextA(window, IDC_PING_NUMBER, text);
   for (const PositionText& shown : ping.degrees ? DEGREES_TEXTS : METRES_TEXTS) {
     char* const number = std::copy(shown.prefix.begin(), shown.prefix.end(), text);
     *writeFixed(number, textEnd, ping.*shown.value, shown.format) = '\0';
-    SetDlgItemTextA(window_, shown.controlId, text);
+    SetDlgItemTextA(window, shown.controlId, text);
   }
+}
+
+WindowEvents::~WindowEvents() { cancelControlRefresh(this); }
+
+void WindowEvents::pingRead(const PingInformation& ping) {
+  {
+    std::lock_guard<std::mutex> lock(latestMutex_);
+    latest_ = ping;
+    latestShown_ = false;
+  }
+  // The values are stored before the flag is looked at: a refresh that
+  // clears the flag after this reads them.
+  if (!refreshAsked_.exchange(true, std::memory_order_acq_rel)) requestControlRefresh(window_, this);
+}
+
+void WindowEvents::refresh() {
+  refreshAsked_.store(false, std::memory_order_release);
+  PingInformation ping;
+  {
+    std::lock_guard<std::mutex> lock(latestMutex_);
+    if (latestShown_) return;
+    ping = latest_;
+    latestShown_ = true;
+  }
+  showPingInformation(window_, ping);
+}
+
+void WindowEvents::showLastPing() {
+  cancelControlRefresh(this);
+  refreshAsked_.store(false, std::memory_order_release);
+  refresh();
 }
 
 void WindowEvents::noData() { setStatus(window_, NO_DATA); }

@@ -26,6 +26,7 @@ bool converterCommand(ProgramState* state, WindowEvents& events, WPARAM command)
       return false;
     case CMD_CONVERTER_RUN:
       runConversion(&state->context, events);
+      events.showLastPing();
       postCommand(state->window, CMD_CONVERSION_DONE);
       return true;
     default:

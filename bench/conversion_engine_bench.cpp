@@ -99,6 +99,7 @@ double timeConversion(ConverterContext* context, HWND window, bool processingInf
   std::thread converter([context, window] {
     WindowEvents events(window);
     runConversion(context, events);
+    events.showLastPing();
     PostMessageA(window, MSG_RUN_DONE, 0, 0);
   });
   MSG msg;

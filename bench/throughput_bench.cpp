@@ -14,6 +14,9 @@
 //   rss     the batch program's peak resident memory against the input size.
 // Every command is timed as bench/timing_method.h describes; the figures are
 // medians of the ratios within each round, with their lowest and highest.
+// Beside the time, each records CPU seconds (user + system: of the program
+// and its children from wait4, or of this process for the window), which
+// other work on the machine cannot lengthen.
 // The goals are reported as text; a timing never fails the program.
 //
 //   throughput_bench --batch PATH [--folder DIR] [--bytes SIZE] [--rounds N]
@@ -56,7 +59,7 @@ constexpr const char* DEFAULT_SET = "pair1";
 constexpr const char* ALL_CASES = "batch,cold,window,files,jobs,rss";
 constexpr const char* ALL_SHAPES = "15k,600k,1600";
 
-constexpr double BATCH_GOAL = 1.3;    // x cp, warm and cold
+constexpr double BATCH_GOAL = 1.3;    // x cp, warm and cold; CPU seconds too
 constexpr double PROCESS_GOAL = 1.1;  // x cp
 constexpr double VERBOSE_GOAL_PERCENT = 10.0;
 constexpr double FILE_OVERHEAD_GOAL_MS = 2.0;
@@ -336,11 +339,14 @@ class Bench {
   }
 
  private:
-  double timedCopy(const std::vector<std::string>& inputs, bench::Cache cache) {
+  // Each timed command's CPU seconds go to `cpu` when it is given.
+  double timedCopy(const std::vector<std::string>& inputs, bench::Cache cache, std::vector<double>* cpu = nullptr) {
     std::vector<std::string> command = {"cp"};
     command.insert(command.end(), inputs.begin(), inputs.end());
     command.push_back(inputs.size() == 1 ? copy_ : outputs_.string());
-    const double seconds = bench::settledSecondsOf(inputs, cache, [&] { checkedRun(command); });
+    bench::ChildRun child;
+    const double seconds = bench::settledSecondsOf(inputs, cache, [&] { child = checkedRun(command); });
+    if (cpu != nullptr) cpu->push_back(child.cpuSeconds);
     emptyFolder(outputs_);
     return seconds;
   }
@@ -352,13 +358,15 @@ class Bench {
     return seconds;
   }
 
-  double timedBatch(const std::vector<std::string>& inputs, bench::Cache cache, const std::vector<std::string>& extra = {}) {
+  double timedBatch(const std::vector<std::string>& inputs, bench::Cache cache, const std::vector<std::string>& extra = {},
+                    std::vector<double>* cpu = nullptr) {
     std::vector<std::string> command = {settings_.batch, "-c", set_.name, "-o",
                                         inputs.size() == 1 ? output_ : outputs_.string()};
     command.insert(command.end(), extra.begin(), extra.end());
     command.insert(command.end(), inputs.begin(), inputs.end());
     bench::ChildRun child;
     const double seconds = bench::settledSecondsOf(inputs, cache, [&] { child = checkedRun(command); });
+    if (cpu != nullptr) cpu->push_back(child.cpuSeconds);
     notePeakMemory(inputs, child.peakResidentBytes);
     emptyFolder(outputs_);
     return seconds;
@@ -392,8 +400,10 @@ class Bench {
   void compareBatch(const Shape& shape, const std::string& survey, bench::Cache cache) {
     const bool cold = cache == bench::Cache::Cold;
     enum Variant { COPY, BATCH, SYNCED_COPY };
-    const auto seconds = bench::interleaved({[&] { return timedCopy({survey}, cache); },
-                                             [&] { return timedBatch({survey}, cache); },
+    std::vector<double> copyCpu;
+    std::vector<double> batchCpu;
+    const auto seconds = bench::interleaved({[&] { return timedCopy({survey}, cache, &copyCpu); },
+                                             [&] { return timedBatch({survey}, cache, {}, &batchCpu); },
                                              [&] { return timedSyncedCopy(survey, cache); }},
                                             settings_.rounds);
     const bench::Spread ratio = bench::spreadOf(bench::ratiosPerRound(seconds[BATCH], seconds[COPY]));
@@ -407,12 +417,21 @@ class Bench {
     printRow("  against cp, then sync", "", spreadText(syncedRatio, 2, " x"), "");
     goals_.push_back(std::string(shape.label) + ", " + label + ": " + fixed(ratio.median, 2) + " x cp, " + goal +
                      "; " + fixed(syncedRatio.median, 2) + " x cp then sync");
+    const bench::Spread cpuRatio = bench::spreadOf(bench::ratiosPerRound(batchCpu, copyCpu));
+    const std::string cpuGoal = goalText(cpuRatio.median <= BATCH_GOAL, "<= " + fixed(BATCH_GOAL, 1) + " x cp");
+    printRow("  CPU seconds: cp", spreadText(bench::spreadOf(copyCpu), 3, " s"), "", "");
+    printRow("  CPU seconds: veskconv-batch", spreadText(bench::spreadOf(batchCpu), 3, " s"),
+             spreadText(cpuRatio, 2, " x cp"), cpuGoal);
+    goals_.push_back(std::string(shape.label) + ", " + label + ", CPU seconds: " + fixed(cpuRatio.median, 2) +
+                     " x cp, " + cpuGoal);
   }
 
   void compareWindow(const Shape& shape, const std::string& survey, std::uint64_t size) {
     unsigned long pings = 0;
     std::vector<double> scans;
-    const auto inWindow = [&](bool verbose, void (*process)(PreparedWindow&)) {
+    enum Variant { COPY, IDLE_OFF, IDLE_ON, LOOP_OFF, LOOP_ON, VARIANTS };
+    std::vector<std::vector<double>> cpu(VARIANTS);
+    const auto inWindow = [&](Variant variant, bool verbose, void (*process)(PreparedWindow&)) {
       PreparedWindow window(survey, output_, set_);
       if (!window.ready()) {
         std::fprintf(stderr, "the window did not take the survey, the output or the channel set\n");
@@ -421,18 +440,23 @@ class Bench {
       scans.push_back(window.scanSeconds());
       pings = window.session().pingCount();
       window.session().setProcessingInfo(verbose);
-      const double seconds = bench::settledSecondsOf({survey}, bench::Cache::Warm, [&] { process(window); });
+      double cpuSeconds = 0.0;
+      const double seconds = bench::settledSecondsOf({survey}, bench::Cache::Warm, [&] {
+        cpuSeconds = -bench::processCpuSeconds();
+        process(window);
+        cpuSeconds += bench::processCpuSeconds();
+      });
+      cpu[variant].push_back(cpuSeconds);
       if (converterContext().conversionOutcome != CONVERSION_OK) std::fprintf(stderr, "the conversion failed\n");
       return seconds;
     };
-    enum Variant { COPY, IDLE_OFF, IDLE_ON, LOOP_OFF, LOOP_ON };
     const auto seconds = bench::interleaved(
         {
-            [&] { return timedCopy({survey}, bench::Cache::Warm); },
-            [&] { return inWindow(false, processPumpingIdle); },
-            [&] { return inWindow(true, processPumpingIdle); },
-            [&] { return inWindow(false, processPumpingMessages); },
-            [&] { return inWindow(true, processPumpingMessages); },
+            [&] { return timedCopy({survey}, bench::Cache::Warm, &cpu[COPY]); },
+            [&] { return inWindow(IDLE_OFF, false, processPumpingIdle); },
+            [&] { return inWindow(IDLE_ON, true, processPumpingIdle); },
+            [&] { return inWindow(LOOP_OFF, false, processPumpingMessages); },
+            [&] { return inWindow(LOOP_ON, true, processPumpingMessages); },
         },
         settings_.rounds);
     fs::remove(output_);
@@ -443,6 +467,8 @@ class Bench {
       const bench::Spread ratio = bench::spreadOf(bench::ratiosPerRound(seconds[variant], seconds[COPY]));
       const std::string goal = goalText(ratio.median <= PROCESS_GOAL, "<= " + fixed(PROCESS_GOAL, 1) + " x cp");
       printRow(label, spreadText(bench::spreadOf(seconds[variant]), 3, " s"), spreadText(ratio, 2, " x cp"), goal);
+      printRow("  CPU seconds", spreadText(bench::spreadOf(cpu[variant]), 3, " s"),
+               spreadText(bench::spreadOf(bench::ratiosPerRound(cpu[variant], cpu[COPY])), 2, " x cp"), "");
       return ratio;
     };
     processRow(IDLE_OFF, "PROCESS, runUntilIdle, Verbose off");
@@ -456,6 +482,7 @@ class Bench {
       const std::string goal =
           goalText((ratio.median - 1.0) * PERCENT < VERBOSE_GOAL_PERCENT, "< +" + fixed(VERBOSE_GOAL_PERCENT, 0) + " %");
       printRow(label, "", percentText(ratio), goal);
+      printRow("  CPU seconds", "", percentText(bench::spreadOf(bench::ratiosPerRound(cpu[on], cpu[off]))), "");
       goals_.push_back(std::string(shape.label) + ", " + label + ": " + percentText(ratio) + ", " + goal);
     };
     verboseRow(IDLE_OFF, IDLE_ON, "Verbose on against off, runUntilIdle");

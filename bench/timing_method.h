@@ -52,8 +52,12 @@ Spread spreadOf(std::vector<double> values);
 struct ChildRun {
   int exitStatus = -1;  // -1: did not start or did not exit
   double seconds = 0.0;
+  double cpuSeconds = 0.0;              // user + system, its own and its descendants' (wait4)
   std::uint64_t peakResidentBytes = 0;  // its own and its descendants' (wait4)
 };
+
+// User + system seconds of this process so far, all its threads.
+double processCpuSeconds();
 
 // Runs programs from a small process forked when it is constructed: the
 // kernel carries a process's peak resident memory across exec, so a program

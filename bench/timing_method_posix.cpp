@@ -26,6 +26,7 @@ constexpr std::size_t READ_CHUNK = std::size_t{1} << 20;
 // within the machine's memory.
 constexpr std::size_t TOUCHED_BYTES = std::size_t{5} << 29;
 constexpr std::uint64_t KIB = 1024;
+constexpr double MICROSECONDS_PER_SECOND = 1e6;
 constexpr std::size_t OUTPUT_CHUNK = 4096;
 constexpr std::size_t STATUS_LINE_BYTES = 256;
 
@@ -85,6 +86,10 @@ bool writeAll(int fd, const void* from, std::size_t bytes) {
   return true;
 }
 
+double secondsIn(const timeval& time) {
+  return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / MICROSECONDS_PER_SECOND;
+}
+
 ChildRun runChild(const std::vector<std::string>& command) {
   std::vector<char*> argv = argumentsOf(command);
   posix_spawn_file_actions_t actions;
@@ -102,6 +107,7 @@ ChildRun runChild(const std::vector<std::string>& command) {
   ::wait4(child, &status, 0, &usage);
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.cpuSeconds = secondsIn(usage.ru_utime) + secondsIn(usage.ru_stime);
   run.peakResidentBytes = static_cast<std::uint64_t>(usage.ru_maxrss) * KIB;
   return run;
 }
@@ -127,6 +133,12 @@ void serveRequests(int requests, int answers) {
 }
 
 }  // namespace
+
+double processCpuSeconds() {
+  struct rusage usage = {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return secondsIn(usage.ru_utime) + secondsIn(usage.ru_stime);
+}
 
 bool canDropCaches() { return ::geteuid() == 0 && ::access(DROP_CACHES, W_OK) == 0; }
 

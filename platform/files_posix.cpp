@@ -37,6 +37,9 @@ std::atomic<bool> writeBehind{false};
 // Large enough that the calls do not count, small enough that the disk is
 // kept busy while the writer goes on.
 constexpr std::uint64_t WRITE_BEHIND_STEP = std::uint64_t{8} << 20;
+// A read this large is a reader's piece, and the next piece follows it: the
+// disk fetches that one while this one is worked on.
+constexpr DWORD NEXT_PIECE_BYTES = DWORD{1} << 20;
 
 // Starts the disk writes of what was written since the last step; it does
 // not wait for them.
@@ -178,6 +181,9 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead,
     done += static_cast<DWORD>(n);
   }
   file->position += done;
+  if (done == bytesToRead && done >= NEXT_PIECE_BYTES) {
+    ::posix_fadvise(file->fd, static_cast<off_t>(file->position), static_cast<off_t>(done), POSIX_FADV_WILLNEED);
+  }
   if (bytesRead != nullptr) *bytesRead = done;
   lastError = ERROR_SUCCESS;
   return TRUE;

@@ -1,6 +1,7 @@
 #include "platform/messages.h"
 
 #include "platform/control_messages.h"
+#include "platform/control_refresh.h"
 #include "platform/front_end.h"
 #include "platform/message_queue_internal.h"
 #include "platform/message_queue_state.h"
@@ -100,8 +101,16 @@ struct ThreadRecord {
   // Controls of this thread's windows that other threads changed directly;
   // the front end hears of each once, in the thread's next retrieval.
   std::vector<std::pair<HWND, int>> changedControls;
+  std::vector<ControlRefresh*> refreshes;  // run before the next report
+  ControlRefresh* runningRefresh = nullptr;
+  std::condition_variable refreshDone;
   Clock::time_point lastChangeReport{};
 };
+
+// Whether the thread has changes of its controls to report.
+bool hasChangesLocked(const ThreadRecord& record) {
+  return !record.changedControls.empty() || !record.refreshes.empty();
+}
 
 struct Threads {
   std::mutex mutex;
@@ -216,7 +225,16 @@ bool carryOutSendsLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self)
 // Tells the front end of the controls other threads changed since the last
 // time; returns whether there were any.
 bool reportControlChangesLocked(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
-  if (self.changedControls.empty()) return false;
+  if (!hasChangesLocked(self)) return false;
+  while (!self.refreshes.empty()) {
+    self.runningRefresh = self.refreshes.front();
+    self.refreshes.erase(self.refreshes.begin());
+    lock.unlock();
+    self.runningRefresh->refresh();
+    lock.lock();
+    self.runningRefresh = nullptr;
+    self.refreshDone.notify_all();
+  }
   std::vector<std::pair<HWND, int>> changed;
   changed.swap(self.changedControls);
   changed.erase(std::remove_if(changed.begin(), changed.end(),
@@ -231,7 +249,7 @@ bool reportControlChangesLocked(std::unique_lock<std::mutex>& lock, ThreadRecord
 
 // Whether the controls other threads changed are due to be reported.
 bool changeReportDueLocked(const ThreadRecord& self) {
-  return !self.changedControls.empty() && self.lastChangeReport + CHANGE_REPORT_INTERVAL <= timeNow();
+  return hasChangesLocked(self) && self.lastChangeReport + CHANGE_REPORT_INTERVAL <= timeNow();
 }
 
 // A worker's text or progress update is applied to the model at once, by the
@@ -276,7 +294,7 @@ std::optional<Clock::time_point> nextDueLocked(const ThreadRecord& self) {
   for (const Timer& timer : self.timers) {
     if (!next || timer.due < *next) next = timer.due;
   }
-  if (!self.changedControls.empty()) {
+  if (hasChangesLocked(self)) {
     const auto report = self.lastChangeReport + CHANGE_REPORT_INTERVAL;
     if (!next || report < *next) next = report;
   }
@@ -367,6 +385,7 @@ void endThread(std::shared_ptr<ThreadRecord> record) {
     record->sends.clear();
     record->posted.clear();
     record->changedControls.clear();
+    record->refreshes.clear();
     record->timers.clear();
     // Its windows can no longer run their procedure: they go without messages.
     orphans = removeWindowsOfThreadLocked(record->id);
@@ -494,7 +513,7 @@ bool allThreadsIdle() {
   const DWORD caller = slot.record ? slot.record->id : NO_THREAD_RECORD;
   for (const auto& [id, record] : threads().records) {
     if (!record->hasQueue) continue;
-    if (!record->posted.empty() || !record->sends.empty() || !record->changedControls.empty() ||
+    if (!record->posted.empty() || !record->sends.empty() || hasChangesLocked(*record) ||
         record->quitPending || !record->timers.empty()) {
       return false;
     }
@@ -510,7 +529,7 @@ bool skipToNextDueWhenIdle() {
     if (!record->hasQueue) continue;
     if (!record->posted.empty() || !record->sends.empty() || record->quitPending) return false;
     if (id == self.id) continue;
-    if (!record->changedControls.empty() || !record->blockedWaiting || !record->timers.empty()) return false;
+    if (hasChangesLocked(*record) || !record->blockedWaiting || !record->timers.empty()) return false;
   }
   const std::optional<Clock::time_point> due = nextDueLocked(self);
   if (!due) return false;
@@ -520,6 +539,31 @@ bool skipToNextDueWhenIdle() {
                                  std::memory_order_relaxed);
   }
   return true;
+}
+
+void requestControlRefresh(HWND window, ControlRefresh* refresh) {
+  bool wakeFrontEnd = false;
+  {
+    std::lock_guard<std::mutex> lock(threads().mutex);
+    ThreadRecord* owner = findLocked(ownerThreadLocked(window));
+    if (owner == nullptr) return;
+    auto& refreshes = owner->refreshes;
+    if (std::find(refreshes.begin(), refreshes.end(), refresh) != refreshes.end()) return;
+    wakeFrontEnd = !hasChangesLocked(*owner) && owner->windowCount > 0;
+    refreshes.push_back(refresh);
+  }
+  if (wakeFrontEnd) frontEnd().wakeMainThread();
+}
+
+void cancelControlRefresh(ControlRefresh* refresh) {
+  std::unique_lock<std::mutex> lock(threads().mutex);
+  std::shared_ptr<ThreadRecord> running;
+  for (const auto& [id, record] : threads().records) {
+    auto& refreshes = record->refreshes;
+    refreshes.erase(std::remove(refreshes.begin(), refreshes.end(), refresh), refreshes.end());
+    if (record->runningRefresh == refresh) running = record;
+  }
+  if (running) running->refreshDone.wait(lock, [&] { return running->runningRefresh != refresh; });
 }
 
 int msUntilNextDue() {

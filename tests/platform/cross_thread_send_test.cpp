@@ -4,6 +4,7 @@
 // once, and the front end hears of it from the window's thread.
 #include "tests/platform/platform_test_window.h"
 
+#include "platform/control_refresh.h"
 #include "platform/dialogs.h"
 #include "platform/message_queue_state.h"
 #include "platform/threads.h"
@@ -93,6 +94,71 @@ TEST_F(PlatformCrossThreadSend, ABurstOfUpdatesIsReportedOnce) {
   EXPECT_EQ(reports, 1);
   EXPECT_EQ(frontEnd.progressPosition(window, IDC_BAR), UPDATES % 100);
   frontEnd.setChangeObserver(nullptr);
+}
+
+// A worker's refresh: asked for any number of times, it runs once, on the
+// window's thread, before what was posted after it; a cancel drops a refresh
+// not yet run and waits for one that is running, so its owner may go.
+TEST_F(PlatformCrossThreadSend, ARefreshRunsOnceOnTheWindowsThreadAndACancelWaitsForIt) {
+  HWND window = createWindow();
+  struct Counted final : ControlRefresh {
+    HWND window = nullptr;
+    DWORD thread = 0;
+    std::atomic<int> runs{0};
+    std::atomic<bool> running{false};
+    std::atomic<bool> release{true};
+    void refresh() override {
+      running = true;
+      while (!release) std::this_thread::yield();
+      thread = GetCurrentThreadId();
+      SetDlgItemTextA(window, IDC_LABEL_FIELD, "refreshed");
+      ++runs;
+      running = false;
+    }
+  } counted;
+  counted.window = window;
+  std::thread worker([&] {
+    for (int i = 0; i < 1000; ++i) requestControlRefresh(window, &counted);
+    PostMessageA(window, WM_COMMAND, REPORT, 0);
+  });
+  worker.join();
+  MSG msg;
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+  EXPECT_EQ(msg.wParam, REPORT);
+  EXPECT_EQ(counted.runs, 1);
+  EXPECT_EQ(counted.thread, GetCurrentThreadId());
+  EXPECT_EQ(frontEnd.controlText(window, IDC_LABEL_FIELD), "refreshed");
+
+  std::thread dropped([&] {
+    requestControlRefresh(window, &counted);
+    cancelControlRefresh(&counted);
+    PostMessageA(window, WM_COMMAND, REPORT, 0);
+  });
+  dropped.join();
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+  EXPECT_EQ(counted.runs, 1) << "a cancelled refresh never runs";
+
+  counted.release = false;
+  std::atomic<bool> cancelled{false};
+  std::thread canceller([&] {
+    requestControlRefresh(window, &counted);
+    while (!counted.running) std::this_thread::yield();
+    cancelControlRefresh(&counted);
+    cancelled = true;
+  });
+  std::thread releaser([&] {
+    while (!counted.running) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(cancelled) << "the cancel returned while the refresh ran";
+    counted.release = true;
+  });
+  while (counted.runs < 2) {
+    processPendingMessages();
+    waitForMessages(CHANGE_REPORT_INTERVAL_MS);
+  }
+  canceller.join();
+  releaser.join();
+  EXPECT_TRUE(cancelled);
 }
 
 // A message for the window itself runs its procedure on its own thread.

@@ -20,6 +20,36 @@ std::uint32_t magnitude(std::int16_t sample) {
   return static_cast<std::uint32_t>(value < 0 ? -value : value);
 }
 
+std::uint64_t blockSum(const std::int16_t* samples, std::size_t count) {
+  std::uint64_t sum = 0;
+  for (std::size_t i = 0; i < count; ++i) sum += magnitude(samples[i]);
+  return sum;
+}
+
+// Whole blocks of `factor` samples each: the magnitudes and their sums in one
+// pass. With the factor known to the compiler (the common narrow ones) the
+// pass is vectorised; a block's sum fits 32 bits for any of them.
+template <std::uint64_t FACTOR>
+void addWholeBlocks(std::uint64_t* sums, const std::int16_t* samples, std::size_t blocks) {
+  for (std::size_t block = 0; block < blocks; ++block) {
+    std::uint32_t sum = 0;
+    for (std::uint64_t i = 0; i < FACTOR; ++i) sum += magnitude(samples[block * FACTOR + i]);
+    sums[block] += sum;
+  }
+}
+
+void addWholeBlocks(std::uint64_t* sums, const std::int16_t* samples, std::size_t blocks, std::uint64_t factor) {
+  switch (factor) {
+    case 1: return addWholeBlocks<1>(sums, samples, blocks);
+    case 2: return addWholeBlocks<2>(sums, samples, blocks);
+    case 3: return addWholeBlocks<3>(sums, samples, blocks);
+    case 4: return addWholeBlocks<4>(sums, samples, blocks);
+    default: break;
+  }
+  const auto size = static_cast<std::size_t>(factor);
+  for (std::size_t block = 0; block < blocks; ++block) sums[block] += blockSum(samples + block * size, size);
+}
+
 // The smallest amplitude that at least `rank` pixels (counted from 1) do
 // not exceed.
 std::uint32_t amplitudeAtRank(const std::vector<std::uint64_t>& histogram, std::uint64_t rank) {
@@ -84,22 +114,18 @@ PictureBuilder::PictureBuilder(std::uint32_t tracesPerRecord, std::uint32_t samp
 
 void PictureBuilder::addSamples(std::uint32_t trace, std::uint64_t first, const std::int16_t* samples,
                                 std::size_t count) {
-  std::uint64_t* sums = sums_.data() + std::size_t{trace} * geometry_.columnsPerTrace;
-  const std::uint64_t factor = geometry_.columnFactor;
-  if (factor == 1) {
-    sums += first;
-    for (std::size_t i = 0; i < count; ++i) sums[i] += magnitude(samples[i]);
-    return;
-  }
+  std::uint64_t* sums = sums_.data() + std::size_t{trace} * geometry_.columnsPerTrace + first / geometry_.columnFactor;
+  const auto factor = static_cast<std::size_t>(geometry_.columnFactor);
   // The samples may begin and end inside a block.
-  std::uint64_t column = first / factor;
-  std::uint64_t room = factor - first % factor;
-  for (std::size_t i = 0; i < count; room = factor, ++column) {
-    const std::size_t blockEnd = i + static_cast<std::size_t>(std::min<std::uint64_t>(room, count - i));
-    std::uint64_t sum = 0;
-    for (; i < blockEnd; ++i) sum += magnitude(samples[i]);
-    sums[column] += sum;
+  std::size_t done = 0;
+  if (const std::size_t into = static_cast<std::size_t>(first % factor); into != 0) {
+    done = std::min(factor - into, count);
+    *sums++ += blockSum(samples, done);
   }
+  const std::size_t blocks = (count - done) / factor;
+  addWholeBlocks(sums, samples + done, blocks, factor);
+  done += blocks * factor;
+  if (done < count) sums[blocks] += blockSum(samples + done, count - done);
 }
 
 void PictureBuilder::endRecord() {

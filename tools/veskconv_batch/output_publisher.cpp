@@ -15,7 +15,22 @@ namespace {
 // Syncs under way at once; a few let the file system commit them together.
 constexpr int SYNC_THREADS = 4;
 
+// The reader names the file it read: the pending one, which the user never
+// sees. Messages name the output.
+std::string named(std::string problem, const std::string& written, const std::string& output) {
+  for (std::size_t at = problem.find(written); at != std::string::npos; at = problem.find(written, at + output.size())) {
+    problem.replace(at, written.size(), output);
+  }
+  return problem;
+}
+
 }  // namespace
+
+// Written and synced, or what went wrong; put in place after the output.
+struct OutputPublisher::DrawnPicture {
+  PendingOutput pending;
+  Preview preview;
+};
 
 OutputPublisher::OutputPublisher(BatchSink& sink) : sink_(sink) {
   for (int i = 0; i < SYNC_THREADS; ++i) threads_.emplace_back([this] { work(); });
@@ -35,7 +50,7 @@ void OutputPublisher::submit(int index, const Job& job, std::unique_ptr<PendingO
                              const JobResult& result) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    items_.push_back(Item{index, job, std::move(pending), result});
+    items_.push_back(Item{index, job, std::move(pending), result, State::Waiting, false, nullptr});
   }
   changed_.notify_all();
 }
@@ -69,8 +84,13 @@ void OutputPublisher::work() {
     next->state = State::Syncing;
     ++busy_;
     lock.unlock();
+    std::thread drawing;
+    if (next->result.converted && !next->job.picture.empty() && next->job.pictureRefusal.empty()) {
+      drawing = std::thread([next] { next->picture = drawPicture(next->job, next->pending->path()); });
+    }
     std::string why;
     const bool synced = next->pending->sync(&why);
+    if (drawing.joinable()) drawing.join();
     if (!synced) sink_.job(next->index).error(formatted(OUTPUT_NOT_PUT_IN_PLACE, next->job.output.c_str(), why.c_str()));
     lock.lock();
     next->syncFailed = !synced;
@@ -88,13 +108,13 @@ void OutputPublisher::putSyncedInPlace(std::unique_lock<std::mutex>& lock) {
     Item item = std::move(items_.front());
     items_.pop_front();
     lock.unlock();
-    putInPlace(item);
+    putInPlace(std::move(item));  // gone before the lock is taken again
     lock.lock();
   }
   placing_ = false;
 }
 
-void OutputPublisher::putInPlace(Item& item) {
+void OutputPublisher::putInPlace(Item item) {
   JobReport& report = sink_.job(item.index);
   JobResult result = item.result;
   // The rename and its report together: a stop says "converted" of exactly
@@ -117,7 +137,7 @@ void OutputPublisher::putInPlace(Item& item) {
     item.pending.reset();
     sink_.ended(item.index, result);
   });
-  if (result.converted && !item.job.picture.empty()) sink_.pictured(item.index, makePicture(item));
+  if (result.converted && !item.job.picture.empty()) sink_.pictured(item.index, publishPicture(item));
 }
 
 void OutputPublisher::placed(const std::string& folder) {
@@ -126,8 +146,30 @@ void OutputPublisher::placed(const std::string& folder) {
 }
 
 // From the file as written, read back: the picture also proves that it
-// reads. It is published as the SEG-Y file is.
-bool OutputPublisher::makePicture(const Item& item) {
+// reads. Synced here, so that its sync too runs beside the output's.
+std::shared_ptr<OutputPublisher::DrawnPicture> OutputPublisher::drawPicture(const Job& job, const std::string& written) {
+  auto drawn = std::make_shared<DrawnPicture>();
+  Preview& preview = drawn->preview;
+  std::string problem;
+  if (!drawn->pending.create(job.picture, &problem)) {
+    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+  } else if (std::FILE* picture = drawn->pending.openForWriting(&problem); picture == nullptr) {
+    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+  } else {
+    preview = writePreview(written, picture, job.picture);
+    preview.problem = named(preview.problem, written, job.output);
+    const bool closed = std::fclose(picture) == 0;
+    if (!closed) problem = std::strerror(errno);
+    if (preview.status == PreviewStatus::Written && !(closed && drawn->pending.sync(&problem))) {
+      preview.status = PreviewStatus::Failed;
+      preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+    }
+  }
+  return drawn;
+}
+
+// Published as the SEG-Y file is, once that is in place.
+bool OutputPublisher::publishPicture(const Item& item) {
   JobReport& report = sink_.job(item.index);
   const Job& job = item.job;
   if (!job.pictureRefusal.empty()) {
@@ -145,23 +187,12 @@ bool OutputPublisher::makePicture(const Item& item) {
     report.error(previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
     return false;
   }
-  PendingOutput pending;
-  std::string problem;
-  Preview preview;
-  if (!pending.create(job.picture, &problem)) {
+  DrawnPicture& drawn = *item.picture;
+  Preview& preview = drawn.preview;
+  PendingOutput& pending = drawn.pending;
+  if (std::string problem; preview.status == PreviewStatus::Written && !pending.putInPlace(&problem)) {
+    preview.status = PreviewStatus::Failed;
     preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
-  } else if (std::FILE* picture = pending.openForWriting(&problem); picture == nullptr) {
-    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
-  } else {
-    preview = writePreview(job.output, picture, job.picture);
-    const bool closed = std::fclose(picture) == 0;
-    if (!closed) problem = std::strerror(errno);
-    const bool published = preview.status != PreviewStatus::Written ||
-                           (closed && pending.sync(&problem) && pending.putInPlace(&problem));
-    if (!published) {
-      preview.status = PreviewStatus::Failed;
-      preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
-    }
   }
   switch (preview.status) {
     case PreviewStatus::Written:

@@ -27,14 +27,16 @@ class OutputPublisher {
   OutputPublisher& operator=(const OutputPublisher&) = delete;
 
   // A converted job: its output is checked once more, put in place, and the
-  // job's end reported; then its picture, when one is due, is made from the
-  // output as written and published as the output was.
+  // job's end reported; then its picture, when one is due, is published as
+  // the output was. The picture is drawn from the output as written, read
+  // back while the output syncs (the wait the disk imposes anyway).
   void submit(int index, const Job& job, std::unique_ptr<PendingOutput> pending, const JobResult& result);
   // Waits until everything submitted is in place and its folder synced.
   void finish();
 
  private:
   enum class State { Waiting, Syncing, Synced };
+  struct DrawnPicture;
   struct Item {
     int index;
     Job job;
@@ -42,13 +44,15 @@ class OutputPublisher {
     JobResult result;
     State state = State::Waiting;
     bool syncFailed = false;
+    std::shared_ptr<DrawnPicture> picture;  // drawn beside the sync, when due
   };
   void work();
   // The oldest items whose sync is over, renamed and reported in order.
   void putSyncedInPlace(std::unique_lock<std::mutex>& lock);
-  void putInPlace(Item& item);
+  void putInPlace(Item item);
   void placed(const std::string& folder);
-  bool makePicture(const Item& item);
+  static std::shared_ptr<DrawnPicture> drawPicture(const Job& job, const std::string& written);
+  bool publishPicture(const Item& item);
 
   BatchSink& sink_;
   std::mutex mutex_;
