@@ -8,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -84,7 +86,13 @@ BatchRun BatchTest::finish(const RunningBatch& batch) const {
   if (batch.pid <= 0) return run;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + HANG_LIMIT;
-  while (::waitpid(batch.pid, &status, WNOHANG) == 0) {
+  for (;;) {
+    const pid_t ended = ::waitpid(batch.pid, &status, WNOHANG);
+    if (ended == batch.pid) break;
+    if (ended < 0 && errno != EINTR) {
+      ADD_FAILURE() << "the batch's end could not be taken: " << std::strerror(errno);
+      return run;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       ::kill(batch.pid, SIGKILL);
       ::waitpid(batch.pid, &status, 0);
@@ -186,6 +194,26 @@ bool BatchTest::underWay(const RunningBatch& batch, const std::string& output) c
     if (::waitid(P_PID, static_cast<id_t>(batch.pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
       return false;
     }
+    std::this_thread::sleep_for(POLL);
+  }
+}
+
+// The batch is held (SIGSTOP) while its output is looked at, so that it
+// cannot finish between the look and the caller's signal.
+bool BatchTest::heldUnderWay(const RunningBatch& batch, const std::string& output) const {
+  const std::filesystem::path pending(path(output));
+  for (;;) {
+    ::kill(batch.pid, SIGSTOP);
+    siginfo_t state{};
+    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &state, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
+        state.si_code != CLD_STOPPED) {
+      return false;
+    }
+    for (const std::filesystem::path& folder : pendingFolders(pending.parent_path())) {
+      std::error_code error;
+      if (std::filesystem::file_size(folder / pending.filename(), error) > UNDER_WAY_BYTES) return true;
+    }
+    ::kill(batch.pid, SIGCONT);
     std::this_thread::sleep_for(POLL);
   }
 }

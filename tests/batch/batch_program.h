@@ -56,6 +56,9 @@ class BatchTest : public ProgramTest {
   // Waits until the batch writes `output` (a name in the test's folder) and
   // has more than a MiB of it; false when the batch ended first.
   bool underWay(const RunningBatch& batch, const std::string& output) const;
+  // As underWay, but the batch is left stopped (SIGSTOP) when true: a signal
+  // sent then, and SIGCONT after it, reach it before it can finish.
+  bool heldUnderWay(const RunningBatch& batch, const std::string& output) const;
   // The batch's worker processes, and the one that holds `file` open (-1
   // when the batch ended before one did).
   static std::vector<int> workersOf(const RunningBatch& batch);
