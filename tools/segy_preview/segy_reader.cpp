@@ -104,41 +104,41 @@ bool SegyReader::open(const std::string& path) {
   path_ = path;
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return fail(previewText(SEGY_UNREADABLE, path.c_str(), error.message().c_str()));
+  if (error) return fail(formatted(SEGY_UNREADABLE, path.c_str(), error.message().c_str()));
   file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) return fail(previewText(SEGY_UNREADABLE, path.c_str(), std::strerror(errno)));
+  if (file_ == nullptr) return fail(formatted(SEGY_UNREADABLE, path.c_str(), std::strerror(errno)));
   buffer_.resize(READ_BUFFER_BYTES);
   std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
   if (size == 0) {
     layout_.tracesPerRecord = 1;
     return true;
   }
-  if (size < REEL_HEADER_BYTES) return fail(previewText(SEGY_TOO_SHORT, path.c_str()));
+  if (size < REEL_HEADER_BYTES) return fail(formatted(SEGY_TOO_SHORT, path.c_str()));
   unsigned char reel[REEL_HEADER_BYTES];
   if (!readExactly(reel, sizeof reel)) return false;
 
   // 3 stands in the format code's second byte when the file is little-endian.
   const std::uint16_t formatLittle = shortAt(reel, segy::BIN_SAMPLE_FORMAT, false);
   if (formatLittle != segy::FORMAT_TWO_BYTE_INTEGER && shortAt(reel, segy::BIN_SAMPLE_FORMAT, true) != segy::FORMAT_TWO_BYTE_INTEGER) {
-    return fail(previewText(SEGY_NOT_16_BIT, path.c_str(), unsigned{formatLittle}));
+    return fail(formatted(SEGY_NOT_16_BIT, path.c_str(), unsigned{formatLittle}));
   }
   layout_.bigEndian = formatLittle != segy::FORMAT_TWO_BYTE_INTEGER;
   layout_.tracesPerRecord = shortAt(reel, segy::BIN_TRACES_PER_ENSEMBLE, layout_.bigEndian);
   if (layout_.tracesPerRecord == 0 || layout_.tracesPerRecord > MAX_TRACES_PER_RECORD) {
-    return fail(previewText(SEGY_TRACES_PER_RECORD, path.c_str(), layout_.tracesPerRecord, MAX_TRACES_PER_RECORD));
+    return fail(formatted(SEGY_TRACES_PER_RECORD, path.c_str(), layout_.tracesPerRecord, MAX_TRACES_PER_RECORD));
   }
   layout_.samplesPerTrace = samplesPerTrace(reel, size);
-  if (layout_.samplesPerTrace == 0) return fail(previewText(SEGY_NO_SAMPLES, path.c_str()));
+  if (layout_.samplesPerTrace == 0) return fail(formatted(SEGY_NO_SAMPLES, path.c_str()));
 
   const std::uint64_t traceBytes = TRACE_HEADER_BYTES + segy::SAMPLE_BYTES * std::uint64_t{layout_.samplesPerTrace};
   const std::uint64_t traceArea = size - REEL_HEADER_BYTES;
   layout_.traceCount = traceArea / traceBytes;
   if (traceArea % traceBytes != 0) {
-    return fail(previewText(SEGY_PARTIAL_TRACE, path.c_str(), static_cast<unsigned long long>(layout_.traceCount + 1),
+    return fail(formatted(SEGY_PARTIAL_TRACE, path.c_str(), static_cast<unsigned long long>(layout_.traceCount + 1),
                             layout_.samplesPerTrace));
   }
   if (layout_.traceCount % layout_.tracesPerRecord != 0) {
-    return fail(previewText(SEGY_PARTIAL_RECORD, path.c_str(),
+    return fail(formatted(SEGY_PARTIAL_RECORD, path.c_str(),
                             static_cast<unsigned long long>(layout_.recordCount() + 1),
                             static_cast<unsigned long long>(layout_.traceCount), layout_.tracesPerRecord));
   }
@@ -155,17 +155,17 @@ bool SegyReader::nextTrace(SegyTrace* trace) {
   trace->traceNumber = longAt(header, segy::TR_TRACE_NUMBER, big);
   const auto expectedNumber = static_cast<std::int32_t>(tracesRead_ % layout_.tracesPerRecord) + 1;
   if (trace->traceNumber != expectedNumber) {
-    return fail(previewText(SEGY_TRACE_NUMBER, number, path_.c_str(), trace->traceNumber, expectedNumber));
+    return fail(formatted(SEGY_TRACE_NUMBER, number, path_.c_str(), trace->traceNumber, expectedNumber));
   }
   const std::uint16_t samples = shortAt(header, segy::TR_SAMPLE_COUNT, big);
   if (samples != static_cast<std::uint16_t>(layout_.samplesPerTrace)) {
-    return fail(previewText(SEGY_TRACE_SAMPLES, number, path_.c_str(), unsigned{samples},
+    return fail(formatted(SEGY_TRACE_SAMPLES, number, path_.c_str(), unsigned{samples},
                             unsigned{static_cast<std::uint16_t>(layout_.samplesPerTrace)}));
   }
   if (expectedNumber == 1) {
     recordField_ = trace->fieldRecord;
   } else if (trace->fieldRecord != recordField_) {
-    return fail(previewText(SEGY_RECORD_SPLIT, number, path_.c_str(), trace->fieldRecord, recordField_));
+    return fail(formatted(SEGY_RECORD_SPLIT, number, path_.c_str(), trace->fieldRecord, recordField_));
   }
   ++tracesRead_;
   samplesLeft_ = layout_.samplesPerTrace;
@@ -193,6 +193,6 @@ bool SegyReader::fail(std::string problem) {
 // the file changed or the disk failed.
 bool SegyReader::readExactly(void* bytes, std::size_t count) {
   if (std::fread(bytes, 1, count, file_) == count) return true;
-  if (std::ferror(file_) != 0) return fail(previewText(SEGY_UNREADABLE, path_.c_str(), std::strerror(errno)));
-  return fail(previewText(SEGY_ENDED_EARLY, path_.c_str(), static_cast<unsigned long long>(tracesRead_ + 1)));
+  if (std::ferror(file_) != 0) return fail(formatted(SEGY_UNREADABLE, path_.c_str(), std::strerror(errno)));
+  return fail(formatted(SEGY_ENDED_EARLY, path_.c_str(), static_cast<unsigned long long>(tracesRead_ + 1)));
 }

@@ -142,16 +142,16 @@ bool OutputPublisher::makePicture(const Item& item) {
     case Replaceable::Held: why = PICTURE_HELD; break;
   }
   if (why != nullptr) {
-    report.error(previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
+    report.error(formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
     return false;
   }
   PendingOutput pending;
   std::string problem;
   Preview preview;
   if (!pending.create(job.picture, &problem)) {
-    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+    preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
   } else if (std::FILE* picture = pending.openForWriting(&problem); picture == nullptr) {
-    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+    preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
   } else {
     preview = writePreview(job.output, picture, job.picture);
     const bool closed = std::fclose(picture) == 0;
@@ -160,7 +160,7 @@ bool OutputPublisher::makePicture(const Item& item) {
                            (closed && pending.sync(&problem) && pending.putInPlace(&problem));
     if (!published) {
       preview.status = PreviewStatus::Failed;
-      preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+      preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
     }
   }
   switch (preview.status) {
