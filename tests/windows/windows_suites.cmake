@@ -43,7 +43,7 @@ function(vesk_add_windows_test name)
     endif()
   endforeach()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest vesk_windows_test_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest vesk_main_without_linux_cases)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   # The program's main() prints what was left out (linux_only_cases.cpp).
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "VESK_LEFT_OUT_SOURCES=${left_out}")
