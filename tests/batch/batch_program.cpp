@@ -182,38 +182,22 @@ std::vector<std::filesystem::path> BatchTest::pendingFolders(const std::filesyst
 }
 
 
-// waitid with WNOWAIT looks at the batch's end without taking it from finish().
-bool BatchTest::underWay(const RunningBatch& batch, const std::string& output) const {
+// waitid with WNOWAIT looks at the batch without taking its end from finish().
+bool BatchTest::underWay(const RunningBatch& batch, const std::string& output, bool hold) const {
   const std::filesystem::path file(path(output));
+  const int looks = hold ? WSTOPPED | WEXITED | WNOWAIT : WEXITED | WNOHANG | WNOWAIT;
   for (;;) {
+    if (hold) ::kill(batch.pid, SIGSTOP);
+    siginfo_t state{};
+    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &state, looks) != 0 ||
+        (hold ? state.si_code != CLD_STOPPED : state.si_pid != 0)) {
+      return false;
+    }
     for (const std::filesystem::path& pending : pendingFolders(file.parent_path())) {
       std::error_code error;
       if (std::filesystem::file_size(pending / file.filename(), error) > UNDER_WAY_BYTES) return true;
     }
-    siginfo_t ended{};
-    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
-      return false;
-    }
-    std::this_thread::sleep_for(POLL);
-  }
-}
-
-// The batch is held (SIGSTOP) while its output is looked at, so that it
-// cannot finish between the look and the caller's signal.
-bool BatchTest::heldUnderWay(const RunningBatch& batch, const std::string& output) const {
-  const std::filesystem::path pending(path(output));
-  for (;;) {
-    ::kill(batch.pid, SIGSTOP);
-    siginfo_t state{};
-    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &state, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
-        state.si_code != CLD_STOPPED) {
-      return false;
-    }
-    for (const std::filesystem::path& folder : pendingFolders(pending.parent_path())) {
-      std::error_code error;
-      if (std::filesystem::file_size(folder / pending.filename(), error) > UNDER_WAY_BYTES) return true;
-    }
-    ::kill(batch.pid, SIGCONT);
+    if (hold) ::kill(batch.pid, SIGCONT);
     std::this_thread::sleep_for(POLL);
   }
 }

@@ -54,11 +54,10 @@ class BatchTest : public ProgramTest {
   // The hidden folders the batch writes in, under folder: none may be left.
   std::vector<std::filesystem::path> pendingFolders(const std::filesystem::path& where) const;
   // Waits until the batch writes `output` (a name in the test's folder) and
-  // has more than a MiB of it; false when the batch ended first.
-  bool underWay(const RunningBatch& batch, const std::string& output) const;
-  // As underWay, but the batch is left stopped (SIGSTOP) when true: a signal
-  // sent then, and SIGCONT after it, reach it before it can finish.
-  bool heldUnderWay(const RunningBatch& batch, const std::string& output) const;
+  // has more than a MiB of it; false when the batch ended first. Held, the
+  // batch is stopped (SIGSTOP) while it is looked at and left so when true,
+  // so that it cannot finish before a signal the caller sends (then SIGCONT).
+  bool underWay(const RunningBatch& batch, const std::string& output, bool hold = false) const;
   // The batch's worker processes, and the one that holds `file` open (-1
   // when the batch ended before one did).
   static std::vector<int> workersOf(const RunningBatch& batch);
