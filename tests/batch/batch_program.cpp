@@ -86,13 +86,8 @@ BatchRun BatchTest::finish(const RunningBatch& batch) const {
   if (batch.pid <= 0) return run;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + HANG_LIMIT;
-  for (;;) {
-    const pid_t ended = ::waitpid(batch.pid, &status, WNOHANG);
-    if (ended == batch.pid) break;
-    if (ended < 0 && errno != EINTR) {
-      ADD_FAILURE() << "the batch's end could not be taken: " << std::strerror(errno);
-      return run;
-    }
+  pid_t ended = 0;
+  while ((ended = ::waitpid(batch.pid, &status, WNOHANG)) == 0 || (ended < 0 && errno == EINTR)) {
     if (std::chrono::steady_clock::now() > deadline) {
       ::kill(batch.pid, SIGKILL);
       ::waitpid(batch.pid, &status, 0);
@@ -101,7 +96,8 @@ BatchRun BatchTest::finish(const RunningBatch& batch) const {
     }
     std::this_thread::sleep_for(POLL);
   }
-  run.exitCode = exitCodeOf(status);
+  if (ended < 0) ADD_FAILURE() << "the batch's end could not be taken: " << std::strerror(errno);
+  run.exitCode = ended < 0 ? -1 : exitCodeOf(status);
   run.out = textOf(folder / OUT_FILE);
   run.err = textOf(folder / ERR_FILE);
   std::filesystem::remove(folder / OUT_FILE);
