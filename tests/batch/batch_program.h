@@ -54,9 +54,8 @@ class BatchTest : public ProgramTest {
   // The hidden folders the batch writes in, under folder: none may be left.
   std::vector<std::filesystem::path> pendingFolders(const std::filesystem::path& where) const;
   // Waits until the batch writes `output` (a name in the test's folder) and
-  // has more than a MiB of it; false when the batch ended first. Held, the
-  // batch is stopped (SIGSTOP) while it is looked at and left so when true,
-  // so that it cannot finish before a signal the caller sends (then SIGCONT).
+  // has more than a MiB of it; false when the batch ended first. With hold it
+  // is left stopped (SIGSTOP), so it cannot finish before the caller's signal.
   bool underWay(const RunningBatch& batch, const std::string& output, bool hold = false) const;
   // The batch's worker processes, and the one that holds `file` open (-1
   // when the batch ended before one did).
