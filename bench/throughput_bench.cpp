@@ -241,9 +241,9 @@ void processPumpingMessages(PreparedWindow& window) {
 
 std::string goalText(bool met, const std::string& goal) { return "goal " + goal + ": " + (met ? "met" : "missed"); }
 
-std::string fixed(double value, int decimals) {
+std::string fixed(double value, int decimals, bool signedValue = false) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  std::snprintf(text, sizeof text, signedValue ? "%+.*f" : "%.*f", decimals, value);
   return text;
 }
 
@@ -253,10 +253,7 @@ std::string spreadText(const bench::Spread& spread, int decimals, const char* un
 }
 
 std::string percentText(const bench::Spread& ratio) {
-  const auto signedPercent = [](double value) {
-    const double percent = (value - 1.0) * PERCENT;
-    return (percent >= 0 ? "+" : "") + fixed(percent, 1);
-  };
+  const auto signedPercent = [](double value) { return fixed((value - 1.0) * PERCENT, 1, true); };
   return signedPercent(ratio.median) + " % [" + signedPercent(ratio.lowest) + " - " + signedPercent(ratio.highest) +
          "]";
 }

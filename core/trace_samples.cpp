@@ -35,7 +35,7 @@ void formEightBit(const unsigned char* in, std::uint32_t stored, std::uint32_t c
   const unsigned char* __restrict first = REVERSED ? in + stored - 1 : in;
   convertAll(count, out, [first](std::size_t i) {
     const unsigned value = REVERSED ? *(first - i) : first[i];
-    return OrderShort(ORDER, static_cast<std::uint16_t>(value << EIGHT_BIT_SHIFT));
+    return OrderShort(ORDER ^ HOST_BIG_ENDIAN, static_cast<std::uint16_t>(value << EIGHT_BIT_SHIFT));
   });
 }
 

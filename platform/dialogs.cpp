@@ -40,13 +40,6 @@ std::string::size_type lastComponent(const std::string& path) {
 
 bool hasExtension(const std::string& path) { return path.find('.', lastComponent(path)) != std::string::npos; }
 
-std::string folderOf(const std::string& path) {
-  const auto start = lastComponent(path);
-  if (start == 0) return ".";
-  if (start == 1) return "/";
-  return path.substr(0, start - 1);
-}
-
 FileDialogRequest requestFrom(const OPENFILENAMEA& dialog, bool save) {
   FileDialogRequest request;
   request.save = save;

@@ -1,7 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/file_hooks.h"
-#include "platform/handle_object.h"
+#include "platform/file_object.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,21 +16,16 @@
 
 namespace {
 
-thread_local DWORD lastError = ERROR_SUCCESS;
-
-// The position lives here, not in the kernel: asking for it (progress after
-// every record) and setting it cost no system call; reads and writes go to it
-// with pread / pwrite.
-struct FileObject final : PlatformObject {
-  FileObject() : PlatformObject(ObjectKind::File) {}
+// With pread / pwrite at the position FileObject keeps.
+struct PosixFile final : FileObject {
   int fd = -1;
-  std::uint64_t position = 0;
   std::uint64_t handedToDisk = 0;  // write-behind: bytes before this are on their way
   BOOL close() override {
     const int result = ::close(fd);  // closing also drops the share lock
     fd = -1;
     return result == 0 ? TRUE : FALSE;
   }
+  DWORD size(std::uint64_t* bytes) const override;
 };
 
 std::atomic<bool> writeBehind{false};
@@ -43,7 +38,7 @@ constexpr DWORD NEXT_PIECE_BYTES = DWORD{1} << 20;
 
 // Starts the disk writes of what was written since the last step; it does
 // not wait for them.
-void handToDisk(FileObject& file) {
+void handToDisk(PosixFile& file) {
   if (file.position < file.handedToDisk + WRITE_BEHIND_STEP) {
     if (file.position < file.handedToDisk) file.handedToDisk = 0;  // rewritten from an earlier place
     return;
@@ -71,10 +66,7 @@ DWORD errorFromErrno(int err) {
   }
 }
 
-FileObject* asFile(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || handle->kind != ObjectKind::File) return nullptr;
-  return static_cast<FileObject*>(handle);
-}
+PosixFile* asFile(HANDLE handle) { return static_cast<PosixFile*>(asFileObject(handle)); }
 
 DWORD notRegularError(const struct stat& info) {
   return S_ISDIR(info.st_mode) ? ERROR_ACCESS_DENIED : ERROR_BAD_FILE_TYPE;
@@ -99,14 +91,18 @@ bool openedElsewhere(int fd, bool forWriting) {
 
 HANDLE failOpen(int fd, DWORD error) {
   if (fd >= 0) ::close(fd);
-  lastError = error;
+  SetLastError(error);
   return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+DWORD PosixFile::size(std::uint64_t* bytes) const {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return errorFromErrno(errno);
+  *bytes = static_cast<std::uint64_t>(info.st_size);
+  return ERROR_SUCCESS;
+}
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* /*securityAttributes*/,
                    DWORD creationDisposition, DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
@@ -152,17 +148,17 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* 
     return failOpen(fd, errorFromErrno(errno));
   }
 
-  auto* file = new FileObject;
+  auto* file = new PosixFile;
   file->fd = fd;
-  lastError = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return file;
 }
 
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead, void* /*overlapped*/) {
   if (bytesRead != nullptr) *bytesRead = 0;
-  FileObject* file = asFile(handle);
+  PosixFile* file = asFile(handle);
   if (file == nullptr) {
-    lastError = ERROR_INVALID_HANDLE;
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   callReadHook(handle);
@@ -174,7 +170,7 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead,
       if (errno == EINTR) continue;
       file->position += done;
       if (bytesRead != nullptr) *bytesRead = done;
-      lastError = ERROR_READ_FAULT;
+      SetLastError(ERROR_READ_FAULT);
       return FALSE;
     }
     if (n == 0) break;  // end of file: success with fewer bytes, as on Windows
@@ -185,15 +181,15 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, LPDWORD bytesRead,
     ::posix_fadvise(file->fd, static_cast<off_t>(file->position), static_cast<off_t>(done), POSIX_FADV_WILLNEED);
   }
   if (bytesRead != nullptr) *bytesRead = done;
-  lastError = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
 
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD bytesWritten, void* /*overlapped*/) {
   if (bytesWritten != nullptr) *bytesWritten = 0;
-  FileObject* file = asFile(handle);
+  PosixFile* file = asFile(handle);
   if (file == nullptr) {
-    lastError = ERROR_INVALID_HANDLE;
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   const DWORD allowed = bytesWriteHookAllows(handle, bytesToWrite);
@@ -205,7 +201,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
       if (errno == EINTR) continue;
       file->position += done;
       if (bytesWritten != nullptr) *bytesWritten = done;
-      lastError = errorFromErrno(errno);
+      SetLastError(errorFromErrno(errno));
       return FALSE;
     }
     done += static_cast<DWORD>(n);
@@ -214,78 +210,27 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, LPDWORD by
   if (writeBehind.load(std::memory_order_relaxed)) handToDisk(*file);
   if (bytesWritten != nullptr) *bytesWritten = done;
   if (done < bytesToWrite) {
-    lastError = ERROR_DISK_FULL;
+    SetLastError(ERROR_DISK_FULL);
     return FALSE;
   }
-  lastError = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
 
-DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD moveMethod) {
-  FileObject* file = asFile(handle);
-  if (file == nullptr) {
-    lastError = ERROR_INVALID_HANDLE;
-    return INVALID_SET_FILE_POINTER;
-  }
-  std::int64_t offset = distance;  // without a high part the distance is a signed 32-bit value
-  if (distanceHigh != nullptr) {
-    offset = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
-                                       static_cast<DWORD>(distance));
-  }
-  std::int64_t base = 0;
-  if (moveMethod == FILE_CURRENT) base = static_cast<std::int64_t>(file->position);
-  else if (moveMethod != FILE_BEGIN) {
-    lastError = ERROR_INVALID_PARAMETER;
-    return INVALID_SET_FILE_POINTER;
-  }
-  if (offset < 0 && base < -offset) {
-    lastError = ERROR_NEGATIVE_SEEK;
-    return INVALID_SET_FILE_POINTER;
-  }
-  file->position = static_cast<std::uint64_t>(base + offset);
-  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(file->position >> 32);
-  lastError = ERROR_SUCCESS;
-  return static_cast<DWORD>(file->position);
-}
-
-DWORD GetFileSize(HANDLE handle, LPDWORD fileSizeHigh) {
-  FileObject* file = asFile(handle);
-  struct stat info {};
-  if (file == nullptr || ::fstat(file->fd, &info) != 0) {
-    lastError = file == nullptr ? ERROR_INVALID_HANDLE : errorFromErrno(errno);
-    return INVALID_FILE_SIZE;
-  }
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<DWORD>(size >> 32);
-  lastError = ERROR_SUCCESS;
-  return static_cast<DWORD>(size);
-}
-
 BOOL SetEndOfFile(HANDLE handle) {
-  FileObject* file = asFile(handle);
+  PosixFile* file = asFile(handle);
   if (file == nullptr) {
-    lastError = ERROR_INVALID_HANDLE;
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   struct stat info {};
   const bool sameSize = ::fstat(file->fd, &info) == 0 && static_cast<std::uint64_t>(info.st_size) == file->position;
   if (!sameSize && ::ftruncate(file->fd, static_cast<off_t>(file->position)) != 0) {
-    lastError = errorFromErrno(errno);
+    SetLastError(errorFromErrno(errno));
     return FALSE;
   }
-  lastError = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
-
-BOOL CloseHandle(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-    lastError = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
-  const BOOL result = handle->close();
-  delete handle;
-  return result;
-}
-
 
 void setWriteBehind(bool on) { writeBehind.store(on, std::memory_order_relaxed); }

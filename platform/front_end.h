@@ -1,8 +1,9 @@
-// The seam between the portable layer and a front end (platform/headless/,
-// platform/qt/). The portable layer owns every window's state and calls these
-// hooks; a front end shows the state and reports the user's actions through
-// clickControl / clickMenuItem / requestClose (platform/window_model.h).
-// Nothing in core/, survey/ or app/ includes a front end.
+// The seam between the portable layer and its three front ends
+// (platform/headless/, platform/qt/, platform/win32/). The portable layer
+// owns every window's state and calls these hooks; a front end shows the
+// state and reports the user's actions through clickControl /
+// clickMenuItem / requestClose (platform/window_model.h). Nothing in core/,
+// survey/ or app/ includes a front end.
 #pragma once
 
 #include "platform/win_types.h"

@@ -1,9 +1,17 @@
-// What the dialogs' rules and the settings file ask of the file system, kept
-// apart so that each system answers in its own way. Any thread.
+// What the dialogs' rules, the settings file and the batch ask of paths and
+// the file system. The queries are each system's own (path_queries_posix.cpp,
+// path_queries_win32.cpp); the names' rules are one (path_queries.cpp). Any thread.
 #pragma once
 
 #include <optional>
 #include <string>
+
+// A path's folder ("." when it names none; a root keeps its separator: "/",
+// and on Windows "C:\" and "\\?\C:\"), its last component, and a name in a
+// folder. Either separator on Windows, '/' elsewhere. Names only: no call.
+std::string folderOf(const std::string& path);
+std::string nameOf(const std::string& path);
+std::string inFolder(const std::string& folder, const std::string& name);
 
 bool pathIsFolder(const std::string& path);
 bool pathExists(const std::string& path);

@@ -37,9 +37,9 @@ bool pathExists(const std::string& path) {
 
 std::optional<std::string> findNameIgnoringCase(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string folder = folderOf(path);
   const std::string prefix = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string name = nameOf(path);
   if (name.empty()) return std::nullopt;
   const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
   if (!listing) return std::nullopt;

@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include "platform/path_queries.h"
 #include "platform/profile_storage.h"
 
 #include <algorithm>
@@ -341,7 +342,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (text.size() > MAX_PROFILE_BYTES) {
       return FALSE;
     }
-    if (isBareProfileName(fileName) && !createProfileFolder(folderOfProfile(path))) {
+    if (isBareProfileName(fileName) && !createProfileFolder(folderOf(path))) {
       return FALSE;
     }
     return replaceProfileFile(target, text, old) ? TRUE : FALSE;

@@ -23,8 +23,6 @@ struct ProfileText {
 bool isBareProfileName(const char* fileName);
 // The folder of bare settings file names; empty when there is none.
 std::string settingsFolder();
-// The folder part of a path ("." when it has none).
-std::string folderOfProfile(const std::string& path);
 // Where a write goes: a settings file that is a link stays one, even when
 // the file it names does not exist yet.
 std::string profileWriteTarget(const std::string& path);

@@ -61,14 +61,6 @@ bool createProfileFolder(const std::string& folder) {
   return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-std::string folderOfProfile(const std::string& path) {
-  std::size_t const slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A settings file that is a symbolic link stays one: the write goes to its target.
 std::string profileWriteTarget(const std::string& path) { return followLinks(path); }
 
@@ -150,6 +142,6 @@ bool replaceProfileFile(const std::string& path, std::string_view text, const Pr
     ::unlink(temporary.c_str());
     return false;
   }
-  syncFolder(folderOfProfile(path));
+  syncFolder(folderOf(path));
   return true;
 }

@@ -1,6 +1,7 @@
 #include "platform/profile_storage.h"
 
 #include "platform/code_page_text.h"
+#include "platform/path_queries.h"
 
 #include <windows.h>
 
@@ -56,11 +57,6 @@ std::wstring shortForm(const std::wstring& path) {
   return shortPath;
 }
 
-bool isFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool writeAll(HANDLE file, std::string_view text) {
   while (!text.empty()) {
     const DWORD chunk = text.size() > kReadChunk ? kReadChunk : static_cast<DWORD>(text.size());
@@ -91,13 +87,6 @@ std::string settingsFolder() {
   return codepage::fromWide(shortAppData + kSettingsSubfolder).value_or(std::string());
 }
 
-std::string folderOfProfile(const std::string& path) {
-  std::size_t separator = path.find_last_of("\\/");
-  if (separator == std::string::npos) return ".";
-  if (separator == 0 || (separator == 2 && path[1] == ':')) ++separator;  // a root keeps its separator
-  return path.substr(0, separator);
-}
-
 // A settings file that is a symbolic link stays one: the write goes to its target.
 std::string profileWriteTarget(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -123,7 +112,7 @@ bool createProfileFolder(const std::string& folder) {
     ::CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
   }
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  return isFolder(folder);
+  return pathIsFolder(folder);
 }
 
 ProfileText readProfileFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "platform/qt/byte_names.h"
 #include "platform/qt/folder_listing.h"
+#include "platform/path_queries.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -225,7 +226,7 @@ FileNameDialog::FileNameDialog(const FileDialogRequest& request, const FileDialo
   if (slash != std::string::npos) {
     const std::string head = slash == 0 ? std::string(1, SEPARATOR) : name.substr(0, slash);
     const std::string candidate = head[0] == SEPARATOR ? head : joinPath(folder, head);
-    if (isFolder(candidate)) {
+    if (pathIsFolder(candidate)) {
       folder = simplifiedPath(candidate);
       name = name.substr(slash + 1);
     }
@@ -238,7 +239,7 @@ FileNameDialog::FileNameDialog(const FileDialogRequest& request, const FileDialo
 }
 
 void FileNameDialog::addPlace(const QString& label, const std::string& folder, const QIcon& icon) {
-  if (!isFolder(folder)) return;
+  if (!pathIsFolder(folder)) return;
   for (int row = 0; row < places_->count(); ++row) {
     if (stringOf(places_->item(row)->data(NAME_ROLE)) == folder) return;
   }
@@ -285,7 +286,7 @@ void FileNameDialog::locationTyped() {
   std::string typed = bytesOfText(location_->lineEdit()->text());
   if (!typed.empty() && typed[0] == HOME_MARK) typed = homeFolder() + typed.substr(1);
   const std::string path = typed.empty() || typed[0] == SEPARATOR ? typed : joinPath(folder_, typed);
-  if (!path.empty() && isFolder(path)) {
+  if (!path.empty() && pathIsFolder(path)) {
     enterFolder(simplifiedPath(path));
     return;
   }
@@ -407,7 +408,7 @@ void FileNameDialog::confirm() {
     return;
   }
   const std::string path = typed[0] == SEPARATOR ? typed : joinPath(folder_, typed);
-  if (isFolder(path)) {
+  if (pathIsFolder(path)) {
     name_->clear();
     pickedName_.clear();
     pickedText_.clear();

@@ -93,11 +93,6 @@ std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, co
   return folders;
 }
 
-bool isFolder(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 std::string currentFolder() {
   std::string buffer(256, '\0');
   while (getcwd(buffer.data(), buffer.size()) == nullptr) {

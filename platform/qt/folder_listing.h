@@ -25,7 +25,6 @@ bool lessIgnoringCase(const std::string& a, const std::string& b);
 bool matchesPatterns(const std::string& name, const std::string& patterns);
 bool hasWildcard(const std::string& text);
 
-bool isFolder(const std::string& path);
 std::string currentFolder();
 // $HOME, else the user's home from the password database, else "/".
 std::string homeFolder();

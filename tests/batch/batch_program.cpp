@@ -8,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -84,7 +86,8 @@ BatchRun BatchTest::finish(const RunningBatch& batch) const {
   if (batch.pid <= 0) return run;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + HANG_LIMIT;
-  while (::waitpid(batch.pid, &status, WNOHANG) == 0) {
+  pid_t ended = 0;
+  while ((ended = ::waitpid(batch.pid, &status, WNOHANG)) == 0 || (ended < 0 && errno == EINTR)) {
     if (std::chrono::steady_clock::now() > deadline) {
       ::kill(batch.pid, SIGKILL);
       ::waitpid(batch.pid, &status, 0);
@@ -93,7 +96,8 @@ BatchRun BatchTest::finish(const RunningBatch& batch) const {
     }
     std::this_thread::sleep_for(POLL);
   }
-  run.exitCode = exitCodeOf(status);
+  if (ended < 0) ADD_FAILURE() << "the batch's end could not be taken: " << std::strerror(errno);
+  run.exitCode = ended < 0 ? -1 : exitCodeOf(status);
   run.out = textOf(folder / OUT_FILE);
   run.err = textOf(folder / ERR_FILE);
   std::filesystem::remove(folder / OUT_FILE);
@@ -174,18 +178,22 @@ std::vector<std::filesystem::path> BatchTest::pendingFolders(const std::filesyst
 }
 
 
-// waitid with WNOWAIT looks at the batch's end without taking it from finish().
-bool BatchTest::underWay(const RunningBatch& batch, const std::string& output) const {
+// waitid with WNOWAIT looks at the batch without taking its end from finish().
+bool BatchTest::underWay(const RunningBatch& batch, const std::string& output, bool hold) const {
   const std::filesystem::path file(path(output));
+  const int looks = hold ? WSTOPPED | WEXITED | WNOWAIT : WEXITED | WNOHANG | WNOWAIT;
   for (;;) {
+    if (hold) ::kill(batch.pid, SIGSTOP);
+    siginfo_t state{};
+    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &state, looks) != 0 ||
+        (hold ? state.si_code != CLD_STOPPED : state.si_pid != 0)) {
+      return false;
+    }
     for (const std::filesystem::path& pending : pendingFolders(file.parent_path())) {
       std::error_code error;
       if (std::filesystem::file_size(pending / file.filename(), error) > UNDER_WAY_BYTES) return true;
     }
-    siginfo_t ended{};
-    if (::waitid(P_PID, static_cast<id_t>(batch.pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
-      return false;
-    }
+    if (hold) ::kill(batch.pid, SIGCONT);
     std::this_thread::sleep_for(POLL);
   }
 }

@@ -54,8 +54,9 @@ class BatchTest : public ProgramTest {
   // The hidden folders the batch writes in, under folder: none may be left.
   std::vector<std::filesystem::path> pendingFolders(const std::filesystem::path& where) const;
   // Waits until the batch writes `output` (a name in the test's folder) and
-  // has more than a MiB of it; false when the batch ended first.
-  bool underWay(const RunningBatch& batch, const std::string& output) const;
+  // has more than a MiB of it; false when the batch ended first. With hold it
+  // is left stopped (SIGSTOP), so it cannot finish before the caller's signal.
+  bool underWay(const RunningBatch& batch, const std::string& output, bool hold = false) const;
   // The batch's worker processes, and the one that holds `file` open (-1
   // when the batch ended before one did).
   static std::vector<int> workersOf(const RunningBatch& batch);

@@ -85,8 +85,9 @@ TEST_F(BatchSafety, AStoppedRunLeavesTheEarlierOutputAndNoPartialOne) {
     SCOPED_TRACE(strsignal(signal));
     place("big.SEG");
     const RunningBatch batch = startBatch({"-c", "pair1", "big.vsk"});
-    ASSERT_TRUE(underWay(batch, "big.SEG")) << "the batch ended before it could be stopped";
+    ASSERT_TRUE(underWay(batch, "big.SEG", true)) << "the batch ended before it could be stopped";
     ::kill(batch.pid, signal);
+    ::kill(batch.pid, SIGCONT);
     const BatchRun run = finish(batch);
     EXPECT_EQ(run.exitCode, 128 + signal);
     EXPECT_EQ(fileBytes(path("big.SEG")), EARLIER) << "the earlier output stays until a run succeeds";

@@ -219,26 +219,6 @@ TEST_F(FileServices, ReadWriteSeekAndCut) {
   CloseHandle(h);
 }
 
-TEST_F(FileServices, PositionsBeyondFourGigabytesUseTheHighPart) {
-  const std::string big = path("sparse.bin");
-  HANDLE h = CreateFileA(big.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  LONG high = 1;
-  EXPECT_EQ(SetFilePointer(h, 16, &high, FILE_BEGIN), 16u);
-  EXPECT_EQ(high, 1);
-  DWORD done = 0;
-  if (!WriteFile(h, "x", 1, &done, nullptr)) {
-    CloseHandle(h);
-    GTEST_SKIP() << "this file system holds no sparse 4 GiB file";
-  }
-  EXPECT_EQ(filePosition64(h), (1ull << 32) + 17);
-  DWORD sizeHigh = 0;
-  EXPECT_EQ(GetFileSize(h, &sizeHigh), 17u);
-  EXPECT_EQ(sizeHigh, 1u);
-  EXPECT_EQ(fileSize64(h), (1ull << 32) + 17);
-  CloseHandle(h);
-}
-
 TEST_F(FileServices, InjectedShortWriteFailsAsDiskFull) {
   const std::string out = path("full.SEG");
   HANDLE h = createWrite(out);

@@ -3,8 +3,7 @@
 // written beside them.
 #pragma once
 
-#include <cstdio>
-#include <string>
+#include "tools/formatted_text.h"
 
 inline constexpr const char* SEGY_UNREADABLE = "The file [%s] could not be read: %s.";  // file, reason
 inline constexpr const char* SEGY_TOO_SHORT = "The file [%s] is shorter than a SEG-Y reel header.";  // file
@@ -27,14 +26,3 @@ inline constexpr const char* SEGY_RECORD_SPLIT =
     "Trace %llu of [%s] has the field record number %d; its record began with %d.";  // trace, file, found, first
 inline constexpr const char* SEGY_ENDED_EARLY = "The file [%s] ended inside trace %llu.";  // file, trace
 inline constexpr const char* PICTURE_NOT_WRITTEN = "The picture [%s] could not be written: %s.";  // picture, reason
-
-// printf-style into a string of whatever length the arguments need.
-template <typename... Arguments>
-std::string previewText(const char* format, Arguments... arguments) {
-  const int length = std::snprintf(nullptr, 0, format, arguments...);
-  if (length <= 0) return format;
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, arguments...);
-  text.pop_back();
-  return text;
-}

@@ -60,10 +60,10 @@ Preview writePreview(const std::string& segyFile, std::FILE* picture, const std:
   if (!writeGreyPng(picture, preview.geometry.width, preview.geometry.height, pixels, &problem)) {
     // The encoder says only that a write failed; the stream knows why (a full disk).
     if (std::ferror(picture) != 0 && errno != 0) problem = std::strerror(errno);
-    return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), problem.c_str()));
+    return failed(formatted(PICTURE_NOT_WRITTEN, pictureName.c_str(), problem.c_str()));
   }
   if (std::fflush(picture) != 0) {
-    return failed(previewText(PICTURE_NOT_WRITTEN, pictureName.c_str(), std::strerror(errno)));
+    return failed(formatted(PICTURE_NOT_WRITTEN, pictureName.c_str(), std::strerror(errno)));
   }
   preview.status = PreviewStatus::Written;
   return preview;
@@ -71,10 +71,10 @@ Preview writePreview(const std::string& segyFile, std::FILE* picture, const std:
 
 Preview writePreview(const std::string& segyFile, const std::string& pictureFile) {
   std::FILE* picture = std::fopen(pictureFile.c_str(), "wb");
-  if (picture == nullptr) return failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
+  if (picture == nullptr) return failed(formatted(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
   Preview preview = writePreview(segyFile, picture, pictureFile);
   if (std::fclose(picture) != 0 && preview.status == PreviewStatus::Written) {
-    preview = failed(previewText(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
+    preview = failed(formatted(PICTURE_NOT_WRITTEN, pictureFile.c_str(), std::strerror(errno)));
   }
   if (preview.status != PreviewStatus::Written) std::remove(pictureFile.c_str());
   return preview;

@@ -1,6 +1,8 @@
 #include "tools/segy_preview/segy_reader.h"
 
 #include "core/byte_order.h"
+#include "core/reel_header.h"
+#include "core/segy_fields.h"
 #include "tools/segy_preview/preview_texts.h"
 
 #include <cerrno>
@@ -10,38 +12,20 @@
 
 namespace {
 
-constexpr std::size_t REEL_HEADER_BYTES = 3600;
-constexpr std::size_t TRACE_HEADER_BYTES = 240;
-constexpr std::size_t SAMPLE_BYTES = 2;
 constexpr std::size_t READ_BUFFER_BYTES = std::size_t{1} << 20;
 
-// Binary header fields by the file's byte numbers, trace header fields by
-// the trace header's, both counted from 1 as the standard counts them.
-constexpr int BIN_TRACES_PER_RECORD = 3213;
-constexpr int BIN_SAMPLES_PER_TRACE = 3221;
-constexpr int BIN_FORMAT_CODE = 3225;
-constexpr int TR_FIELD_RECORD = 9;
-constexpr int TR_TRACE_NUMBER = 13;
-constexpr int TR_SAMPLES = 115;
-
-constexpr std::uint16_t FORMAT_16_BIT_INTEGER = 3;
-
-// Line 6, column 43 of the text header: the sample count as "%d", 6 columns
-// before "BITS/IN" begins at column 49 and covers the digits of a longer count.
-constexpr std::size_t TEXT_SAMPLE_COUNT_AT = 5 * 80 + 42;
+// The text header states the sample count as "%d" in 6 columns before
+// "BITS/IN" begins; a longer count covers them.
+constexpr std::size_t TEXT_SAMPLE_COUNT_AT = segy::textOffset(SAMPLE_COUNT_LINE, SAMPLE_COUNT_COLUMN);
 constexpr std::size_t TEXT_SAMPLE_COUNT_CHARS = 6;
 constexpr std::uint64_t SIXTEEN_BITS = 65536;
 
 std::uint16_t shortAt(const unsigned char* header, int segyByte, bool bigEndian) {
-  std::uint16_t value = 0;
-  std::memcpy(&value, header + segyByte - 1, sizeof value);
-  return OrderShort(bigEndian ? 1 : 0, value);
+  return segyShortAt(header, segyByte, bigEndian ? 1 : 0);
 }
 
 std::int32_t longAt(const unsigned char* header, int segyByte, bool bigEndian) {
-  std::uint32_t value = 0;
-  std::memcpy(&value, header + segyByte - 1, sizeof value);
-  return static_cast<std::int32_t>(OrderLong(bigEndian ? 1 : 0, value));
+  return static_cast<std::int32_t>(segyLongAt(header, segyByte, bigEndian ? 1 : 0));
 }
 
 // The digits the text header shows of the sample count, and how many.
@@ -74,8 +58,8 @@ bool secondTraceAt(const std::string& path, std::uint64_t offset, std::uint32_t 
       !file.read(reinterpret_cast<char*>(header), sizeof header)) {
     return false;
   }
-  const std::int32_t number = longAt(header, TR_TRACE_NUMBER, bigEndian);
-  return number == (tracesPerRecord > 1 ? 2 : 1) && shortAt(header, TR_SAMPLES, bigEndian) == binaryHeaderSamples;
+  const std::int32_t number = longAt(header, segy::TR_TRACE_NUMBER, bigEndian);
+  return number == (tracesPerRecord > 1 ? 2 : 1) && shortAt(header, segy::TR_SAMPLE_COUNT, bigEndian) == binaryHeaderSamples;
 }
 
 }  // namespace
@@ -87,21 +71,21 @@ bool secondTraceAt(const std::string& path, std::uint64_t offset, std::uint32_t 
 // one whose second trace header is where it belongs. None: the binary
 // header's, and the file is found not to read as written.
 std::uint32_t SegyReader::samplesPerTrace(const unsigned char* reelHeader, std::uint64_t fileSize) const {
-  const std::uint16_t binary = shortAt(reelHeader, BIN_SAMPLES_PER_TRACE, layout_.bigEndian);
+  const std::uint16_t binary = shortAt(reelHeader, segy::BIN_SAMPLES_PER_TRACE, layout_.bigEndian);
   StatedCount stated = statedCount(reelHeader);
   if (stated.digits > 0 && stated.value % SIXTEEN_BITS != binary) stated = {};
   if (stated.digits > 0 && stated.digits < TEXT_SAMPLE_COUNT_CHARS) return static_cast<std::uint32_t>(stated.value);
   const std::uint64_t traceArea = fileSize - REEL_HEADER_BYTES;
   std::vector<std::uint64_t> candidates;
   for (std::uint64_t count = binary == 0 ? SIXTEEN_BITS : binary;
-       count <= UINT32_MAX && TRACE_HEADER_BYTES + SAMPLE_BYTES * count <= traceArea; count += SIXTEEN_BITS) {
-    const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * count;
+       count <= UINT32_MAX && TRACE_HEADER_BYTES + segy::SAMPLE_BYTES * count <= traceArea; count += SIXTEEN_BITS) {
+    const std::uint64_t traceBytes = TRACE_HEADER_BYTES + segy::SAMPLE_BYTES * count;
     if (traceArea % traceBytes != 0 || (traceArea / traceBytes) % layout_.tracesPerRecord != 0) continue;
     if (startsWith(count, stated)) candidates.push_back(count);
   }
   if (candidates.empty()) return stated.digits > 0 ? static_cast<std::uint32_t>(stated.value) : binary;
   for (const std::uint64_t count : candidates) {
-    const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * count;
+    const std::uint64_t traceBytes = TRACE_HEADER_BYTES + segy::SAMPLE_BYTES * count;
     if (candidates.size() == 1 || traceArea == traceBytes ||
         secondTraceAt(path_, REEL_HEADER_BYTES + traceBytes, layout_.tracesPerRecord, binary, layout_.bigEndian)) {
       return static_cast<std::uint32_t>(count);
@@ -120,41 +104,41 @@ bool SegyReader::open(const std::string& path) {
   path_ = path;
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return fail(previewText(SEGY_UNREADABLE, path.c_str(), error.message().c_str()));
+  if (error) return fail(formatted(SEGY_UNREADABLE, path.c_str(), error.message().c_str()));
   file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) return fail(previewText(SEGY_UNREADABLE, path.c_str(), std::strerror(errno)));
+  if (file_ == nullptr) return fail(formatted(SEGY_UNREADABLE, path.c_str(), std::strerror(errno)));
   buffer_.resize(READ_BUFFER_BYTES);
   std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
   if (size == 0) {
     layout_.tracesPerRecord = 1;
     return true;
   }
-  if (size < REEL_HEADER_BYTES) return fail(previewText(SEGY_TOO_SHORT, path.c_str()));
+  if (size < REEL_HEADER_BYTES) return fail(formatted(SEGY_TOO_SHORT, path.c_str()));
   unsigned char reel[REEL_HEADER_BYTES];
   if (!readExactly(reel, sizeof reel)) return false;
 
   // 3 stands in the format code's second byte when the file is little-endian.
-  const std::uint16_t formatLittle = shortAt(reel, BIN_FORMAT_CODE, false);
-  if (formatLittle != FORMAT_16_BIT_INTEGER && shortAt(reel, BIN_FORMAT_CODE, true) != FORMAT_16_BIT_INTEGER) {
-    return fail(previewText(SEGY_NOT_16_BIT, path.c_str(), unsigned{formatLittle}));
+  const std::uint16_t formatLittle = shortAt(reel, segy::BIN_SAMPLE_FORMAT, false);
+  if (formatLittle != segy::FORMAT_TWO_BYTE_INTEGER && shortAt(reel, segy::BIN_SAMPLE_FORMAT, true) != segy::FORMAT_TWO_BYTE_INTEGER) {
+    return fail(formatted(SEGY_NOT_16_BIT, path.c_str(), unsigned{formatLittle}));
   }
-  layout_.bigEndian = formatLittle != FORMAT_16_BIT_INTEGER;
-  layout_.tracesPerRecord = shortAt(reel, BIN_TRACES_PER_RECORD, layout_.bigEndian);
+  layout_.bigEndian = formatLittle != segy::FORMAT_TWO_BYTE_INTEGER;
+  layout_.tracesPerRecord = shortAt(reel, segy::BIN_TRACES_PER_ENSEMBLE, layout_.bigEndian);
   if (layout_.tracesPerRecord == 0 || layout_.tracesPerRecord > MAX_TRACES_PER_RECORD) {
-    return fail(previewText(SEGY_TRACES_PER_RECORD, path.c_str(), layout_.tracesPerRecord, MAX_TRACES_PER_RECORD));
+    return fail(formatted(SEGY_TRACES_PER_RECORD, path.c_str(), layout_.tracesPerRecord, MAX_TRACES_PER_RECORD));
   }
   layout_.samplesPerTrace = samplesPerTrace(reel, size);
-  if (layout_.samplesPerTrace == 0) return fail(previewText(SEGY_NO_SAMPLES, path.c_str()));
+  if (layout_.samplesPerTrace == 0) return fail(formatted(SEGY_NO_SAMPLES, path.c_str()));
 
-  const std::uint64_t traceBytes = TRACE_HEADER_BYTES + SAMPLE_BYTES * std::uint64_t{layout_.samplesPerTrace};
+  const std::uint64_t traceBytes = TRACE_HEADER_BYTES + segy::SAMPLE_BYTES * std::uint64_t{layout_.samplesPerTrace};
   const std::uint64_t traceArea = size - REEL_HEADER_BYTES;
   layout_.traceCount = traceArea / traceBytes;
   if (traceArea % traceBytes != 0) {
-    return fail(previewText(SEGY_PARTIAL_TRACE, path.c_str(), static_cast<unsigned long long>(layout_.traceCount + 1),
+    return fail(formatted(SEGY_PARTIAL_TRACE, path.c_str(), static_cast<unsigned long long>(layout_.traceCount + 1),
                             layout_.samplesPerTrace));
   }
   if (layout_.traceCount % layout_.tracesPerRecord != 0) {
-    return fail(previewText(SEGY_PARTIAL_RECORD, path.c_str(),
+    return fail(formatted(SEGY_PARTIAL_RECORD, path.c_str(),
                             static_cast<unsigned long long>(layout_.recordCount() + 1),
                             static_cast<unsigned long long>(layout_.traceCount), layout_.tracesPerRecord));
   }
@@ -167,21 +151,21 @@ bool SegyReader::nextTrace(SegyTrace* trace) {
   if (!readExactly(header, sizeof header)) return false;
   const unsigned long long number = tracesRead_ + 1;
   const bool big = layout_.bigEndian;
-  trace->fieldRecord = longAt(header, TR_FIELD_RECORD, big);
-  trace->traceNumber = longAt(header, TR_TRACE_NUMBER, big);
+  trace->fieldRecord = longAt(header, segy::TR_FIELD_RECORD, big);
+  trace->traceNumber = longAt(header, segy::TR_TRACE_NUMBER, big);
   const auto expectedNumber = static_cast<std::int32_t>(tracesRead_ % layout_.tracesPerRecord) + 1;
   if (trace->traceNumber != expectedNumber) {
-    return fail(previewText(SEGY_TRACE_NUMBER, number, path_.c_str(), trace->traceNumber, expectedNumber));
+    return fail(formatted(SEGY_TRACE_NUMBER, number, path_.c_str(), trace->traceNumber, expectedNumber));
   }
-  const std::uint16_t samples = shortAt(header, TR_SAMPLES, big);
+  const std::uint16_t samples = shortAt(header, segy::TR_SAMPLE_COUNT, big);
   if (samples != static_cast<std::uint16_t>(layout_.samplesPerTrace)) {
-    return fail(previewText(SEGY_TRACE_SAMPLES, number, path_.c_str(), unsigned{samples},
+    return fail(formatted(SEGY_TRACE_SAMPLES, number, path_.c_str(), unsigned{samples},
                             unsigned{static_cast<std::uint16_t>(layout_.samplesPerTrace)}));
   }
   if (expectedNumber == 1) {
     recordField_ = trace->fieldRecord;
   } else if (trace->fieldRecord != recordField_) {
-    return fail(previewText(SEGY_RECORD_SPLIT, number, path_.c_str(), trace->fieldRecord, recordField_));
+    return fail(formatted(SEGY_RECORD_SPLIT, number, path_.c_str(), trace->fieldRecord, recordField_));
   }
   ++tracesRead_;
   samplesLeft_ = layout_.samplesPerTrace;
@@ -190,9 +174,9 @@ bool SegyReader::nextTrace(SegyTrace* trace) {
 
 bool SegyReader::readSamples(std::int16_t* samples, std::size_t count) {
   if (!problem_.empty() || count > samplesLeft_) return false;
-  if (!readExactly(samples, count * SAMPLE_BYTES)) return false;
+  if (!readExactly(samples, count * segy::SAMPLE_BYTES)) return false;
   samplesLeft_ -= count;
-  if (layout_.bigEndian) {
+  if ((layout_.bigEndian ? 1u : 0u) != HOST_BIG_ENDIAN) {
     for (std::size_t i = 0; i < count; ++i) {
       samples[i] = static_cast<std::int16_t>(OrderShort(1, static_cast<std::uint16_t>(samples[i])));
     }
@@ -209,6 +193,6 @@ bool SegyReader::fail(std::string problem) {
 // the file changed or the disk failed.
 bool SegyReader::readExactly(void* bytes, std::size_t count) {
   if (std::fread(bytes, 1, count, file_) == count) return true;
-  if (std::ferror(file_) != 0) return fail(previewText(SEGY_UNREADABLE, path_.c_str(), std::strerror(errno)));
-  return fail(previewText(SEGY_ENDED_EARLY, path_.c_str(), static_cast<unsigned long long>(tracesRead_ + 1)));
+  if (std::ferror(file_) != 0) return fail(formatted(SEGY_UNREADABLE, path_.c_str(), std::strerror(errno)));
+  return fail(formatted(SEGY_ENDED_EARLY, path_.c_str(), static_cast<unsigned long long>(tracesRead_ + 1)));
 }

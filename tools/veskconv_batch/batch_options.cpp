@@ -1,5 +1,6 @@
 #include "tools/veskconv_batch/batch_options.h"
 
+#include "platform/path_queries.h"
 #include "res/resource_ids.h"
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
@@ -134,11 +135,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
       options.preview = true;
       // An input is never a folder, so an existing folder here can only be
       // the pictures' folder.
-      if (at + 1 < argc && isFolder(argv[at + 1])) options.previewFolder = argv[++at];
+      if (at + 1 < argc && pathIsFolder(argv[at + 1])) options.previewFolder = argv[++at];
     } else if (argument.compare(0, PREVIEW_WITH_FOLDER.size(), PREVIEW_WITH_FOLDER) == 0) {
       options.preview = true;
       options.previewFolder = argument.substr(PREVIEW_WITH_FOLDER.size());
-      if (!isFolder(options.previewFolder)) {
+      if (!pathIsFolder(options.previewFolder)) {
         return usageError("--preview=" + options.previewFolder + ": not an existing folder");
       }
     } else if (OptionValue channels = valueOf("--channels", "-c", argc, argv, &at); channels.matched) {
@@ -168,7 +169,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   if (options.reverseSamples && options.channels != nullptr && !options.channels->single) {
     return usageError("--reverse applies only to a single channel (ch1 ... ch8)");
   }
-  options.outputIsFolder = !options.output.empty() && isFolder(options.output);
+  options.outputIsFolder = !options.output.empty() && pathIsFolder(options.output);
   if (!options.info && options.inputs.size() > 1 && !options.output.empty() && !options.outputIsFolder) {
     return usageError("--output must be an existing folder when several inputs are given");
   }

@@ -3,8 +3,7 @@
 // take their arguments in the order written beside them.
 #pragma once
 
-#include <cstdio>
-#include <string>
+#include "tools/formatted_text.h"
 
 inline constexpr const char* PROGRAM_TAG = "veskconv-batch";
 
@@ -57,14 +56,3 @@ inline constexpr const char* EARLIER_PICTURE_REMOVED =
 inline constexpr const char* INFO_PING_COUNT = "  Ping Count : %s\n";  // the ping count field, blanks trimmed
 inline constexpr const char* INFO_CHANNEL = "  %s\n";                  // one line of the channel list
 inline constexpr const char* INFO_SETS = "  channel sets: %s\n";       // the sets offered, or NO_SETS
-
-// printf-style into a string of whatever length the arguments need.
-template <typename... Arguments>
-std::string formatted(const char* format, Arguments... arguments) {
-  const int length = std::snprintf(nullptr, 0, format, arguments...);
-  if (length <= 0) return format;
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, arguments...);
-  text.pop_back();
-  return text;
-}

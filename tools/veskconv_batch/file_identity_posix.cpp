@@ -13,11 +13,6 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
   return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
-bool isFolder(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 bool isSpecialFile(const std::string& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
@@ -25,9 +20,8 @@ bool isSpecialFile(const std::string& path) {
 
 std::string placeOf(const std::string& path) {
   const std::string target = followLinks(path);
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::string folder = folderOf(target);
+  const std::string name = nameOf(target);
   const std::unique_ptr<char, void (*)(void*)> real(::realpath(folder.c_str(), nullptr), std::free);
   return (real ? std::string(real.get()) : folder) + "/" + name;
 }

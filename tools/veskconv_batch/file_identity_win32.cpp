@@ -62,11 +62,6 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
                       (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
 }
 
-bool isFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // NUL, CON, COM1, a pipe: names Windows gives to devices wherever they stand.
 bool isSpecialFile(const std::string& path) { return kernel32::namesDevice(followLinks(path).c_str()); }
 

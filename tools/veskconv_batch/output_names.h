@@ -31,7 +31,6 @@ struct FileIdentity {
 
 // nullopt when the file does not exist (links are followed).
 std::optional<FileIdentity> identityOf(const std::string& path);
-bool isFolder(const std::string& path);
 // True when something other than a regular file or a folder is there (a
 // FIFO, socket or device, links followed).
 bool isSpecialFile(const std::string& path);

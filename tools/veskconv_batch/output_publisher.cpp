@@ -152,9 +152,9 @@ std::shared_ptr<OutputPublisher::DrawnPicture> OutputPublisher::drawPicture(cons
   Preview& preview = drawn->preview;
   std::string problem;
   if (!drawn->pending.create(job.picture, &problem)) {
-    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+    preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
   } else if (std::FILE* picture = drawn->pending.openForWriting(&problem); picture == nullptr) {
-    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+    preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
   } else {
     preview = writePreview(written, picture, job.picture);
     preview.problem = named(preview.problem, written, job.output);
@@ -162,7 +162,7 @@ std::shared_ptr<OutputPublisher::DrawnPicture> OutputPublisher::drawPicture(cons
     if (!closed) problem = std::strerror(errno);
     if (preview.status == PreviewStatus::Written && !(closed && drawn->pending.sync(&problem))) {
       preview.status = PreviewStatus::Failed;
-      preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+      preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
     }
   }
   return drawn;
@@ -184,7 +184,7 @@ bool OutputPublisher::publishPicture(const Item& item) {
     case Replaceable::Held: why = PICTURE_HELD; break;
   }
   if (why != nullptr) {
-    report.error(previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
+    report.error(formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
     return false;
   }
   DrawnPicture& drawn = *item.picture;
@@ -192,7 +192,7 @@ bool OutputPublisher::publishPicture(const Item& item) {
   PendingOutput& pending = drawn.pending;
   if (std::string problem; preview.status == PreviewStatus::Written && !pending.putInPlace(&problem)) {
     preview.status = PreviewStatus::Failed;
-    preview.problem = previewText(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
+    preview.problem = formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), problem.c_str());
   }
   switch (preview.status) {
     case PreviewStatus::Written:

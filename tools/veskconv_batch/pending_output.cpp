@@ -33,14 +33,14 @@ std::string randomLetters() {
 bool PendingOutput::create(const std::string& finalPath, std::string* error) {
   discard();
   target_ = followLinks(finalPath);
-  const std::string parent = sys::folderOf(target_);
+  const std::string parent = folderOf(target_);
   for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
-    const std::string candidate = sys::usablePath(sys::inFolder(parent, FOLDER_PREFIX + randomLetters()));
+    const std::string candidate = sys::usablePath(inFolder(parent, FOLDER_PREFIX + randomLetters()));
     addTemporary(candidate);
     bool taken = false;
     if (sys::makeFolder(candidate, &taken, error)) {
       folder_ = candidate;
-      path_ = sys::usablePath(sys::inFolder(folder_, sys::nameOf(finalPath)));
+      path_ = sys::usablePath(inFolder(folder_, nameOf(finalPath)));
       addTemporary(path_);
       return true;
     }
@@ -72,7 +72,7 @@ bool PendingOutput::putInPlace(std::string* error) {
   return renamed;
 }
 
-std::string PendingOutput::folder() const { return sys::folderOf(target_); }
+std::string PendingOutput::folder() const { return folderOf(target_); }
 
 void PendingOutput::syncFolder(const std::string& folder) { sys::syncFolder(folder); }
 
@@ -88,7 +88,7 @@ void PendingOutput::discard() {
 
 Replaceable replaceable(const std::string& finalPath) {
   if (isSpecialFile(finalPath)) return Replaceable::NotAFile;
-  if (isFolder(finalPath)) return Replaceable::Folder;
+  if (pathIsFolder(finalPath)) return Replaceable::Folder;
   return mayReplace(finalPath) ? Replaceable::Yes : Replaceable::Held;
 }
 

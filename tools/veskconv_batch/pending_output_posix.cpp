@@ -29,21 +29,6 @@ bool failed(std::string* error) {
 
 namespace pending_output_system {
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string inFolder(const std::string& folder, const std::string& name) {
-  return (folder == "/" ? std::string() : folder) + "/" + name;
-}
-
 std::string usablePath(const std::string& path) { return path; }
 
 bool makeFolder(const std::string& path, bool* taken, std::string* error) {

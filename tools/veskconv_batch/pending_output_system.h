@@ -9,10 +9,6 @@
 
 namespace pending_output_system {
 
-// The folder a path lies in, its last component, and a name in a folder.
-std::string folderOf(const std::string& path);
-std::string nameOf(const std::string& path);
-std::string inFolder(const std::string& folder, const std::string& name);
 // The path as every file call takes it, however long it is.
 std::string usablePath(const std::string& path);
 

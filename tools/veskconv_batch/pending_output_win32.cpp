@@ -27,8 +27,6 @@ constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 // without letting it be deleted, or one made read-only since it was checked.
 constexpr char HELD_ELSEWHERE[] = "another program holds it open, or it is write-protected";
 
-std::size_t lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
-
 std::wstring wide(const std::string& path) { return codepage::toWide(path); }
 
 bool failed(std::string* error) {
@@ -39,24 +37,6 @@ bool failed(std::string* error) {
 }  // namespace
 
 namespace pending_output_system {
-
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = lastSeparator(path);
-  if (slash == std::string::npos) return ".";
-  // "C:\line.SEG" lies in "C:\", not in "C:" (the drive's current folder).
-  return slash == 0 || (slash == 2 && path[1] == ':') || (slash == 6 && path.rfind(EXTENDED_PREFIX, 0) == 0)
-             ? path.substr(0, slash + 1)
-             : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-  const std::size_t slash = lastSeparator(path);
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string inFolder(const std::string& folder, const std::string& name) {
-  return folder.back() == '\\' || folder.back() == '/' ? folder + name : folder + "\\" + name;
-}
 
 // The W call: the A one takes no more than MAX_PATH either.
 std::string usablePath(const std::string& path) {

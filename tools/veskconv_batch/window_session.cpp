@@ -6,6 +6,7 @@
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "res/program_resources.h"
+#include "platform/path_queries.h"
 #include "res/resource_ids.h"
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
@@ -157,7 +158,7 @@ bool WindowSession::reportBoxes() {
 void WindowSession::reportNameNotTaken(const std::string& typed) {
   if (typed.size() > DIALOG_NAME_LIMIT - 1) {
     report_.error(formatted(NAME_TOO_LONG, typed.c_str(), static_cast<unsigned>(DIALOG_NAME_LIMIT - 1)));
-  } else if (isFolder(typed)) {
+  } else if (pathIsFolder(typed)) {
     report_.error(formatted(NAME_IS_FOLDER, typed.c_str()));
   } else {
     report_.error(formatted(NAME_NOT_TAKEN, typed.c_str()));
