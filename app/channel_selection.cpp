@@ -22,7 +22,9 @@ constexpr int CHANNEL_SET_BOX[SELECTION_COUNT] = {
     IDC_CHANNEL_3, IDC_CHANNEL_4, IDC_CHANNEL_5, IDC_CHANNEL_6, IDC_CHANNEL_7, IDC_CHANNEL_8,
 };
 
-bool isPair(int selection) { return selection >= SELECTION_FIRST_PAIR && selection < SELECTION_FIRST_PAIR + PAIR_COUNT; }
+bool isPair(int selection) {
+  return selection >= SELECTION_FIRST_PAIR && selection < SELECTION_FIRST_PAIR + PAIR_COUNT;
+}
 bool isSingle(int selection) { return selection >= SELECTION_FIRST_SINGLE && selection <= SELECTION_LAST; }
 
 void enableControl(HWND window, int controlId, bool enable) {

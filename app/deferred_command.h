@@ -14,6 +14,4 @@ inline void armDeferredCommand(HWND window, int command) {
 }
 
 // A command in plain queue order.
-inline void postCommand(HWND window, int command) {
-  PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
-}
+inline void postCommand(HWND window, int command) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0); }

@@ -57,7 +57,8 @@ void offerDefaultSegyName(ConverterContext* context) {
   _splitpath(context->sonarFileName, drive, folder, base, nullptr);
   char name[PATH_BUFFER_SIZE];
   const int length = std::snprintf(name, sizeof name, "%s%s%s.%s", drive, folder, base, SEGY_FILE_EXTENSION);
-  if (length > 0 && length < PATH_BUFFER_SIZE) std::memcpy(context->segyFileName, name, static_cast<std::size_t>(length) + 1);
+  if (length > 0 && length < PATH_BUFFER_SIZE)
+    std::memcpy(context->segyFileName, name, static_cast<std::size_t>(length) + 1);
 }
 
 }  // namespace

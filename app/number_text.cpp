@@ -91,7 +91,8 @@ bool roundExactly(double value, int decimals, Rounded* rounded) {
   const auto bits = std::bit_cast<std::uint64_t>(value);
   const int exponentField = static_cast<int>(bits >> FRACTION_BITS) & EXPONENT_MASK;
   if (exponentField == EXPONENT_MASK) return false;
-  const std::uint64_t mantissa = exponentField == 0 ? (bits & FRACTION_MASK) : ((bits & FRACTION_MASK) | (FRACTION_MASK + 1));
+  const std::uint64_t mantissa =
+      exponentField == 0 ? (bits & FRACTION_MASK) : ((bits & FRACTION_MASK) | (FRACTION_MASK + 1));
   const int lowestBit = (exponentField == 0 ? 1 : exponentField) - LOWEST_BIT_BIAS;
   rounded->negative = (bits >> 63) != 0;
   rounded->decimals = 0;

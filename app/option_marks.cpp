@@ -23,7 +23,8 @@ void showProcessingInfo(HWND window, const ConverterContext& context) {
 
 void showByteOrder(HWND window, const ConverterContext& context) {
   if (context.busy != 0) return;
-  CheckRadioButton(window, IDC_BIG_ENDIAN, IDC_LITTLE_ENDIAN, context.bigEndian != 0 ? IDC_BIG_ENDIAN : IDC_LITTLE_ENDIAN);
+  CheckRadioButton(window, IDC_BIG_ENDIAN, IDC_LITTLE_ENDIAN,
+                   context.bigEndian != 0 ? IDC_BIG_ENDIAN : IDC_LITTLE_ENDIAN);
 }
 
 void showCoordinateSource(HWND window, const ConverterContext& context) {

@@ -57,7 +57,8 @@ void initializeProgram(HWND window, ConverterContext* context) {
   context->reverseSamples = 0;
   GetPrivateProfileStringA(SETTINGS_SECTION, KEY_LAST_SONAR_FILE, "", context->sonarFileName, PATH_BUFFER_SIZE,
                            SETTINGS_FILE);
-  context->showProcessingInfo.store(readNumber(KEY_PROCESSING_INFO, PROCESSING_INFO_DEFAULT), std::memory_order_relaxed);
+  context->showProcessingInfo.store(readNumber(KEY_PROCESSING_INFO, PROCESSING_INFO_DEFAULT),
+                                    std::memory_order_relaxed);
   context->bigEndian = readNumber(KEY_BIG_ENDIAN, BIG_ENDIAN_DEFAULT);
   context->useShipCoordinates = readNumber(KEY_SHIP_COORDINATES, SHIP_COORDINATES_DEFAULT);
   SendDlgItemMessageA(window, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(PROGRESS_LOW, PROGRESS_HIGH));

@@ -37,23 +37,26 @@ inline constexpr const char* CHANNEL_LIST_STARBOARD = "(%d) STBD %.0fkHz\n";  //
 // Message boxes
 inline constexpr const char* ERROR_CAPTION = "ERROR";
 inline constexpr const char* CHANNEL_TYPE_CAPTION = "Channel type";
-inline constexpr const char* UNRECOGNIZED_CHANNEL_TYPE = "Unrecognized file type in channel %d.  Assuming subbottom.";  // position + 1
-inline constexpr const char* SONAR_HEADER_ERROR = "Error reading [%s] header.";                     // sonarFileName
-inline constexpr const char* SONAR_DATA_ERROR = "Error reading [%s] data.";                         // sonarFileName
-inline constexpr const char* SONAR_FILE_REFUSED = "The file [%s] does't match VSK specifications.";  // sonarFileName
+inline constexpr const char* UNRECOGNIZED_CHANNEL_TYPE =
+    "Unrecognized file type in channel %d.  Assuming subbottom.";                                     // position + 1
+inline constexpr const char* SONAR_HEADER_ERROR = "Error reading [%s] header.";                       // sonarFileName
+inline constexpr const char* SONAR_DATA_ERROR = "Error reading [%s] data.";                           // sonarFileName
+inline constexpr const char* SONAR_FILE_REFUSED = "The file [%s] does't match VSK specifications.";   // sonarFileName
 inline constexpr const char* SONAR_OPEN_ERROR = "Error opening file [%s].\nCheck for IN USE state.";  // sonarFileName
 inline constexpr const char* SEGY_OPEN_ERROR =
     "Error opening file [%s].\nCheck for WRITE PROTECT or IN USE state.";  // segyFileName
 inline constexpr const char* FILES_MISSING = "VSK and/or SEG file are missing or unavailable.";
 inline constexpr const char* NO_CHANNELS_SELECTED = "There is no channels selected for processing.";
-inline constexpr const char* CHANNEL_SET_NOT_IN_FILE = "The chosen channel set is not in the file [%s].";  // sonarFileName
+inline constexpr const char* CHANNEL_SET_NOT_IN_FILE =
+    "The chosen channel set is not in the file [%s].";  // sonarFileName
 inline constexpr const char* CONVERSION_WRITE_ERROR =
     "Error writing file [%s].\nCheck for DISK FULL or WRITE PROTECT state.\nThe SEG file was emptied.";  // segyFileName
 inline constexpr const char* CONVERSION_READ_ERROR =
     "Error reading file [%s] during the conversion.\nThe SEG file was emptied.";  // sonarFileName
 inline constexpr const char* CONVERSION_NO_TRACES_ERROR =
     "No sonar ping of [%s] holds the chosen channels.\nThe SEG file holds no trace; it was emptied.";  // sonarFileName
-inline constexpr const char* CONVERSION_MEMORY_ERROR = "Not enough memory to convert [%s].\nThe SEG file was emptied.";  // sonarFileName
+inline constexpr const char* CONVERSION_MEMORY_ERROR =
+    "Not enough memory to convert [%s].\nThe SEG file was emptied.";  // sonarFileName
 inline constexpr const char* SETTINGS_WRITE_ERROR =
     "Error writing file [%s].\nThe settings of this run were not saved.";  // the settings file's path
 

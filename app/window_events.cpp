@@ -21,10 +21,10 @@ struct PositionText {
   double PingInformation::*value;
 };
 
-constexpr FixedFormat METRES_FORMAT = {10, 2};     // "%010.2f"
-constexpr FixedFormat LATITUDE_FORMAT = {10, 6};   // "%010.6f"
-constexpr FixedFormat LONGITUDE_FORMAT = {9, 6};   // "%09.6f"
-constexpr std::size_t LONGEST_PREFIX = 4;          // "Lat=", "Lon="
+constexpr FixedFormat METRES_FORMAT = {10, 2};    // "%010.2f"
+constexpr FixedFormat LATITUDE_FORMAT = {10, 6};  // "%010.6f"
+constexpr FixedFormat LONGITUDE_FORMAT = {9, 6};  // "%09.6f"
+constexpr std::size_t LONGEST_PREFIX = 4;         // "Lat=", "Lon="
 // Any double fits whole: a text cut short would show another number.
 constexpr std::size_t PROCESSING_TEXT_BYTES = LONGEST_PREFIX + FIXED_TEXT_BYTES + 1;
 static_assert(LONG_TEXT_BYTES < PROCESSING_TEXT_BYTES);

@@ -72,7 +72,8 @@ void surveyFirstPair(ConverterContext* context) {
     context->currentPing = static_cast<PingHeader*>(context->recordBuffer);
     if (!isSonarPing(context->currentPing)) continue;
     locateChannels(context);
-    if (const ChannelHeader* port = context->channelData[0]; port != nullptr && channelSampleCount(port) > context->channelSamples[0]) {
+    if (const ChannelHeader* port = context->channelData[0];
+        port != nullptr && channelSampleCount(port) > context->channelSamples[0]) {
       context->channelSamples[0] = channelSampleCount(port);
       context->channelDuration[0] = channelTimeDuration(port);
     }
@@ -106,7 +107,8 @@ double timeConversion(ConverterContext* context, HWND window, bool processingInf
   while (!runDone && GetMessageA(&msg, nullptr, 0, 0) != 0) DispatchMessageA(&msg);
   converter.join();
   const double took = seconds(std::chrono::steady_clock::now() - start);
-  if (context->conversionOutcome != CONVERSION_OK) std::fprintf(stderr, "conversion failed: %d\n", context->conversionOutcome);
+  if (context->conversionOutcome != CONVERSION_OK)
+    std::fprintf(stderr, "conversion failed: %d\n", context->conversionOutcome);
   return took;
 }
 
@@ -114,7 +116,8 @@ double timeConversion(ConverterContext* context, HWND window, bool processingInf
 
 int main(int argc, char** argv) {
   const std::uint64_t bytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : DEFAULT_BYTES;
-  const std::filesystem::path folder = argc > 2 ? argv[2] : (std::filesystem::temp_directory_path() / "vesk-core-bench");
+  const std::filesystem::path folder =
+      argc > 2 ? argv[2] : (std::filesystem::temp_directory_path() / "vesk-core-bench");
   std::filesystem::create_directories(folder);
   const std::string survey = (folder / ("survey-" + std::to_string(bytes) + ".vsk")).string();
   const std::string copy = (folder / "copy.vsk").string();
@@ -135,8 +138,10 @@ int main(int argc, char** argv) {
   RegisterClassA(&windowClass);
   auto context = std::make_unique<ConverterContext>();
   HWND window = CreateDialogParamA(&BENCH_RESOURCES, MAKEINTRESOURCEA(BENCH_DIALOG), nullptr, nullptr, 0);
-  context->sonarFile = CreateFileA(survey.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  context->segyFile = CreateFileA(segy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  context->sonarFile =
+      CreateFileA(survey.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  context->segyFile =
+      CreateFileA(segy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD unused = 0;
   if (window == nullptr || context->sonarFile == INVALID_HANDLE_VALUE || context->segyFile == INVALID_HANDLE_VALUE ||
       ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused) != VSK_OK) {

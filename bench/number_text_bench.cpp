@@ -48,14 +48,16 @@ std::vector<Position> surveyLine(long pings, bool degrees) {
   const double step = degrees ? 2e-6 : 0.2;
   for (long ping = 0; ping < pings; ++ping) {
     const double along = static_cast<double>(ping) * step;
-    line.push_back({x0 + along + jitter(random), y0 + along / 2 + jitter(random), x0 + along - step * 100 + jitter(random),
-                    y0 + along / 2 - step * 50 + jitter(random)});
+    line.push_back({x0 + along + jitter(random), y0 + along / 2 + jitter(random),
+                    x0 + along - step * 100 + jitter(random), y0 + along / 2 - step * 50 + jitter(random)});
   }
   return line;
 }
 
 // What a text update hands on: its length and last byte, so nothing is left out.
-unsigned consumed(const char* text, std::size_t length) { return static_cast<unsigned>(length) + static_cast<unsigned char>(text[length - 1]); }
+unsigned consumed(const char* text, std::size_t length) {
+  return static_cast<unsigned>(length) + static_cast<unsigned char>(text[length - 1]);
+}
 
 unsigned withSnprintf(const std::vector<Position>& line, const Text (&texts)[2]) {
   unsigned sum = 0;
@@ -115,9 +117,10 @@ int main(int argc, char** argv) {
       before = std::min(before, nanosecondsPerPing(withSnprintf, line, texts, &beforeSum));
       after = std::min(after, nanosecondsPerPing(withNumberText, line, texts, &afterSum));
     }
-    std::printf("%s, %ld pings, best of %d rounds: snprintf %.0f ns/ping, number text %.0f ns/ping (%.1f x as fast)%s\n",
-                degrees ? "degrees" : "metres", pings, rounds, before, after, before / after,
-                beforeSum == afterSum ? "" : "  TEXTS DIFFER");
+    std::printf(
+        "%s, %ld pings, best of %d rounds: snprintf %.0f ns/ping, number text %.0f ns/ping (%.1f x as fast)%s\n",
+        degrees ? "degrees" : "metres", pings, rounds, before, after, before / after,
+        beforeSum == afterSum ? "" : "  TEXTS DIFFER");
   }
   return 0;
 }

@@ -84,7 +84,9 @@ struct Run {
   double cpu = 0.0;  // user and system
 };
 
-double secondsOf(const timeval& time) { return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6; }
+double secondsOf(const timeval& time) {
+  return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
 
 // The exit status of a program run with its output thrown away; its CPU
 // time into *cpuSeconds.
@@ -118,8 +120,7 @@ double median(std::vector<double> values) {
 int main(int argc, char** argv) {
   Settings settings;
   if (!parse(argc, argv, &settings)) {
-    std::fprintf(stderr,
-                 "usage: preview_bench --batch PATH [--folder DIR] [--bytes SIZE] [--rounds N] [--set SET]\n");
+    std::fprintf(stderr, "usage: preview_bench --batch PATH [--folder DIR] [--bytes SIZE] [--rounds N] [--set SET]\n");
     return 2;
   }
   std::filesystem::create_directories(settings.folder);
@@ -197,10 +198,11 @@ int main(int argc, char** argv) {
   const auto cost = [&](const char* label, const std::vector<double>& ratios) {
     const auto [lowest, highest] = std::minmax_element(ratios.begin(), ratios.end());
     const double percent = (median(ratios) - 1.0) * 100.0;
-    std::printf("--preview over the conversion alone, %s: %+.1f %% (median of %d rounds; range %+.1f %% to %+.1f %%); "
-                "goal under +%.0f %%: %s\n",
-                label, percent, settings.rounds, (*lowest - 1.0) * 100.0, (*highest - 1.0) * 100.0, GOAL_PERCENT,
-                percent < GOAL_PERCENT ? "met" : "MISSED");
+    std::printf(
+        "--preview over the conversion alone, %s: %+.1f %% (median of %d rounds; range %+.1f %% to %+.1f %%); "
+        "goal under +%.0f %%: %s\n",
+        label, percent, settings.rounds, (*lowest - 1.0) * 100.0, (*highest - 1.0) * 100.0, GOAL_PERCENT,
+        percent < GOAL_PERCENT ? "met" : "MISSED");
   };
   cost("wall time", wallRatios);
   cost("CPU time", cpuRatios);

@@ -275,8 +275,7 @@ int main(int argc, char** argv) {
   for (const Case& one : cases) {
     const auto [fastest, slowest] = std::minmax_element(one.seconds.begin(), one.seconds.end());
     std::printf("%-40s %9.3f %9.3f   %.3f - %.3f %12ld %8ld\n", one.label, median(one.seconds),
-                median(one.seconds) / median(cases[0].seconds), *fastest, *slowest, one.last.changes,
-                one.last.paints);
+                median(one.seconds) / median(cases[0].seconds), *fastest, *slowest, one.last.changes, one.last.paints);
   }
   std::filesystem::remove(output);
   setFrontEnd(nullptr);

@@ -196,8 +196,7 @@ void emptyFolder(const fs::path& folder) {
 // The window with the survey accepted, the output ready and the set chosen.
 class PreparedWindow {
  public:
-  PreparedWindow(const std::string& survey, const std::string& output, const ChannelSet& set)
-      : session_(ui_, report_) {
+  PreparedWindow(const std::string& survey, const std::string& output, const ChannelSet& set) : session_(ui_, report_) {
     options_.channels = &set;
     ready_ = session_.start();
     scanSeconds_ = bench::secondsOf([&] { ready_ = ready_ && session_.openInput(survey); });
@@ -316,9 +315,10 @@ class Bench {
   }
 
   void run() {
-    std::printf("veskconv-batch %s, channel set %s, %d rounds (A B, B A, ...) per comparison; "
-                "ratios: median [lowest-highest] of the ratios within each round\n",
-                settings_.batch.c_str(), set_.name, settings_.rounds);
+    std::printf(
+        "veskconv-batch %s, channel set %s, %d rounds (A B, B A, ...) per comparison; "
+        "ratios: median [lowest-highest] of the ratios within each round\n",
+        settings_.batch.c_str(), set_.name, settings_.rounds);
     printLoad("at the start");
     if (settings_.rounds < FEWEST_TRUSTED_ROUNDS) {
       std::printf("(fewer than %d rounds: a quick check, not a measurement)\n", FEWEST_TRUSTED_ROUNDS);
@@ -355,8 +355,8 @@ class Bench {
     return seconds;
   }
 
-  double timedBatch(const std::vector<std::string>& inputs, bench::Cache cache, const std::vector<std::string>& extra = {},
-                    std::vector<double>* cpu = nullptr) {
+  double timedBatch(const std::vector<std::string>& inputs, bench::Cache cache,
+                    const std::vector<std::string>& extra = {}, std::vector<double>* cpu = nullptr) {
     std::vector<std::string> command = {settings_.batch, "-c", set_.name, "-o",
                                         inputs.size() == 1 ? output_ : outputs_.string()};
     command.insert(command.end(), extra.begin(), extra.end());
@@ -399,10 +399,10 @@ class Bench {
     enum Variant { COPY, BATCH, SYNCED_COPY };
     std::vector<double> copyCpu;
     std::vector<double> batchCpu;
-    const auto seconds = bench::interleaved({[&] { return timedCopy({survey}, cache, &copyCpu); },
-                                             [&] { return timedBatch({survey}, cache, {}, &batchCpu); },
-                                             [&] { return timedSyncedCopy(survey, cache); }},
-                                            settings_.rounds);
+    const auto seconds = bench::interleaved(
+        {[&] { return timedCopy({survey}, cache, &copyCpu); },
+         [&] { return timedBatch({survey}, cache, {}, &batchCpu); }, [&] { return timedSyncedCopy(survey, cache); }},
+        settings_.rounds);
     const bench::Spread ratio = bench::spreadOf(bench::ratiosPerRound(seconds[BATCH], seconds[COPY]));
     const bench::Spread syncedRatio = bench::spreadOf(bench::ratiosPerRound(seconds[BATCH], seconds[SYNCED_COPY]));
     const std::string state = cold ? "cold" : "warm";
@@ -412,8 +412,8 @@ class Bench {
     const std::string goal = goalText(ratio.median <= BATCH_GOAL, "<= " + fixed(BATCH_GOAL, 1) + " x cp");
     printRow(label, spreadText(bench::spreadOf(seconds[BATCH]), 3, " s"), spreadText(ratio, 2, " x cp"), goal);
     printRow("  against cp, then sync", "", spreadText(syncedRatio, 2, " x"), "");
-    goals_.push_back(std::string(shape.label) + ", " + label + ": " + fixed(ratio.median, 2) + " x cp, " + goal +
-                     "; " + fixed(syncedRatio.median, 2) + " x cp then sync");
+    goals_.push_back(std::string(shape.label) + ", " + label + ": " + fixed(ratio.median, 2) + " x cp, " + goal + "; " +
+                     fixed(syncedRatio.median, 2) + " x cp then sync");
     const bench::Spread cpuRatio = bench::spreadOf(bench::ratiosPerRound(batchCpu, copyCpu));
     const std::string cpuGoal = goalText(cpuRatio.median <= BATCH_GOAL, "<= " + fixed(BATCH_GOAL, 1) + " x cp");
     printRow("  CPU seconds: cp", spreadText(bench::spreadOf(copyCpu), 3, " s"), "", "");
@@ -447,17 +447,17 @@ class Bench {
       if (converterContext().conversionOutcome != CONVERSION_OK) std::fprintf(stderr, "the conversion failed\n");
       return seconds;
     };
-    const auto seconds = bench::interleaved(
-        {
-            [&] { return timedCopy({survey}, bench::Cache::Warm, &cpu[COPY]); },
-            [&] { return inWindow(IDLE_OFF, false, processPumpingIdle); },
-            [&] { return inWindow(IDLE_ON, true, processPumpingIdle); },
-            [&] { return inWindow(LOOP_OFF, false, processPumpingMessages); },
-            [&] { return inWindow(LOOP_ON, true, processPumpingMessages); },
-        },
-        settings_.rounds);
+    const auto seconds = bench::interleaved({
+                                                [&] { return timedCopy({survey}, bench::Cache::Warm, &cpu[COPY]); },
+                                                [&] { return inWindow(IDLE_OFF, false, processPumpingIdle); },
+                                                [&] { return inWindow(IDLE_ON, true, processPumpingIdle); },
+                                                [&] { return inWindow(LOOP_OFF, false, processPumpingMessages); },
+                                                [&] { return inWindow(LOOP_ON, true, processPumpingMessages); },
+                                            },
+                                            settings_.rounds);
     fs::remove(output_);
-    std::printf("  %lu pings, %.1f KB a ping\n", pings, pings == 0 ? 0.0 : static_cast<double>(size) / static_cast<double>(pings) / KILO);
+    std::printf("  %lu pings, %.1f KB a ping\n", pings,
+                pings == 0 ? 0.0 : static_cast<double>(size) / static_cast<double>(pings) / KILO);
     const bench::Spread copy = bench::spreadOf(seconds[COPY]);
     printRow("cp, warm", spreadText(copy, 3, " s"), "", "");
     const auto processRow = [&](Variant variant, const char* label) {
@@ -476,8 +476,8 @@ class Bench {
                      " x cp, " + goalText(window.median <= PROCESS_GOAL, "<= " + fixed(PROCESS_GOAL, 1) + " x cp"));
     const auto verboseRow = [&](Variant off, Variant on, const char* label) {
       const bench::Spread ratio = bench::spreadOf(bench::ratiosPerRound(seconds[on], seconds[off]));
-      const std::string goal =
-          goalText((ratio.median - 1.0) * PERCENT < VERBOSE_GOAL_PERCENT, "< +" + fixed(VERBOSE_GOAL_PERCENT, 0) + " %");
+      const std::string goal = goalText((ratio.median - 1.0) * PERCENT < VERBOSE_GOAL_PERCENT,
+                                        "< +" + fixed(VERBOSE_GOAL_PERCENT, 0) + " %");
       printRow(label, "", percentText(ratio), goal);
       printRow("  CPU seconds", "", percentText(bench::spreadOf(bench::ratiosPerRound(cpu[on], cpu[off]))), "");
       goals_.push_back(std::string(shape.label) + ", " + label + ": " + percentText(ratio) + ", " + goal);
@@ -492,7 +492,8 @@ class Bench {
   void runSmallFiles() {
     std::printf("\n%d inputs of %llu bytes (%s) in one run%s\n", SMALL_FILES,
                 static_cast<unsigned long long>(SMALL_FILE_BYTES), SMALL_SHAPE.label, hasJobs_ ? ", --jobs 1" : "");
-    const std::vector<std::string> oneJob = hasJobs_ ? std::vector<std::string>{"--jobs", "1"} : std::vector<std::string>{};
+    const std::vector<std::string> oneJob =
+        hasJobs_ ? std::vector<std::string>{"--jobs", "1"} : std::vector<std::string>{};
     const auto seconds = bench::interleaved({[&] { return timedCopy(smallFiles_, bench::Cache::Warm); },
                                              [&] { return timedBatch(smallFiles_, bench::Cache::Warm, oneJob); }},
                                             settings_.rounds);
@@ -510,7 +511,8 @@ class Bench {
     printRow("veskconv-batch, all inputs in one run", spreadText(perFile(seconds[1]), 2, " ms/file"),
              spreadText(ratio, 2, " x cp"), "");
     const bench::Spread extra = bench::spreadOf(overhead);
-    const std::string goal = goalText(extra.median < FILE_OVERHEAD_GOAL_MS, "< " + fixed(FILE_OVERHEAD_GOAL_MS, 0) + " ms");
+    const std::string goal =
+        goalText(extra.median < FILE_OVERHEAD_GOAL_MS, "< " + fixed(FILE_OVERHEAD_GOAL_MS, 0) + " ms");
     printRow("overhead per file (batch - cp)", spreadText(extra, 2, " ms"), "", goal);
     goals_.push_back("per file overhead: " + fixed(extra.median, 2) + " ms, " + goal);
   }
@@ -522,10 +524,13 @@ class Bench {
       printRow("skipped: this veskconv-batch has no --jobs", "", "", "");
       return;
     }
-    const auto seconds =
-        bench::interleaved({[&] { return timedBatch(jobFiles_, bench::Cache::Warm, {"--jobs", "1"}); },
-                            [&] { return timedBatch(jobFiles_, bench::Cache::Warm, {"--jobs", "2"}); }},
-                           settings_.rounds);
+    const auto seconds = bench::interleaved({[&] {
+                                               return timedBatch(jobFiles_, bench::Cache::Warm, {"--jobs", "1"});
+                                             },
+                                             [&] {
+                                               return timedBatch(jobFiles_, bench::Cache::Warm, {"--jobs", "2"});
+                                             }},
+                                            settings_.rounds);
     const bench::Spread speedup = bench::spreadOf(bench::ratiosPerRound(seconds[0], seconds[1]));
     printRow("--jobs 1", spreadText(bench::spreadOf(seconds[0]), 3, " s"), "", "");
     printRow("--jobs 2", spreadText(bench::spreadOf(seconds[1]), 3, " s"), spreadText(speedup, 2, " x as fast"), "");
@@ -541,9 +546,10 @@ class Bench {
     }
     const std::string& largest = surveyOf(SMALL_SHAPE);
     if (peakMemory_.count(largest) == 0) timedBatch({largest}, bench::Cache::Warm);
-    std::printf("\nPeak resident memory of veskconv-batch (wait4), largest of its runs; the launcher's own, "
-                "the floor of every reading: %.1f MB\n",
-                static_cast<double>(runner_.floorBytes()) / MEGA);
+    std::printf(
+        "\nPeak resident memory of veskconv-batch (wait4), largest of its runs; the launcher's own, "
+        "the floor of every reading: %.1f MB\n",
+        static_cast<double>(runner_.floorBytes()) / MEGA);
     std::vector<std::pair<std::uint64_t, std::string>> bySize;
     for (const auto& [input, bytes] : peakMemory_) {
       const std::uint64_t size = fs::exists(input) ? fs::file_size(input) : SMALL_FILES * SMALL_FILE_BYTES;
@@ -565,15 +571,16 @@ class Bench {
     const bench::Spread peaks = bench::spreadOf(sameShape);
     const std::string goal = goalText(peaks.highest < RSS_GOAL_MB, "under " + fixed(RSS_GOAL_MB, 0) + " MB");
     const std::string flat = "largest/smallest peak " + fixed(peaks.highest / peaks.lowest, 2);
-    printRow(std::string(SMALL_SHAPE.label) + ", " + fixed(static_cast<double>(SMALL_FILE_BYTES) / MEGA, 1) + " MB to " +
-                 fixed(static_cast<double>(fs::file_size(largest)) / MEGA, 0) + " MB",
+    printRow(std::string(SMALL_SHAPE.label) + ", " + fixed(static_cast<double>(SMALL_FILE_BYTES) / MEGA, 1) +
+                 " MB to " + fixed(static_cast<double>(fs::file_size(largest)) / MEGA, 0) + " MB",
              flat, "", goal);
     goals_.push_back("peak RSS (" + std::string(SMALL_SHAPE.label) + "): " + fixed(peaks.highest, 1) + " MB at most, " +
                      flat + ", " + goal);
   }
 
   const std::string& surveyOf(const Shape& shape) const {
-    return std::find_if(surveys_.begin(), surveys_.end(), [&](const auto& made) { return made.first == &shape; })->second;
+    return std::find_if(surveys_.begin(), surveys_.end(), [&](const auto& made) { return made.first == &shape; })
+        ->second;
   }
 
   Settings settings_;

@@ -21,8 +21,8 @@ void locateChannels(ConverterContext* context) {
   std::fill(std::begin(context->channelData), std::end(context->channelData), nullptr);
   auto* record = static_cast<unsigned char*>(context->recordBuffer);
   const std::uint64_t recordEnd = context->recordBytes > 0 ? static_cast<std::uint64_t>(context->recordBytes) : 0;
-  const int located = std::min({static_cast<int>(pingChannelCount(context->currentPing)), MAX_CHANNELS,
-                                channelEntryCount(context->fileHeader)});
+  const int located = std::min(
+      {static_cast<int>(pingChannelCount(context->currentPing)), MAX_CHANNELS, channelEntryCount(context->fileHeader)});
 
   std::uint64_t offset = vsk::PING_HEADER_BYTES;
   for (int position = 0; position < located; ++position) {

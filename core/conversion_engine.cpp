@@ -161,14 +161,30 @@ void runConversion(ConverterContext* context, ConverterEvents& events) {
   Run run{context, events};
   do {
     switch (context->conversionStep) {
-      case STEP_IDLE: startRun(run); break;
-      case STEP_REWIND: rewindFiles(run); break;
-      case STEP_BUILD_REEL_HEADER: buildReelHeader(context); break;
-      case STEP_WRITE_REEL_HEADER: writeReelHeader(run); break;
-      case STEP_READ_RECORD: readRecord(context, events); break;
-      case STEP_EXAMINE_RECORD: examineRecord(run); break;
-      case STEP_WRITE_TRACES: writeTraces(run); break;
-      case STEP_FINISH: finishRun(run); break;
+      case STEP_IDLE:
+        startRun(run);
+        break;
+      case STEP_REWIND:
+        rewindFiles(run);
+        break;
+      case STEP_BUILD_REEL_HEADER:
+        buildReelHeader(context);
+        break;
+      case STEP_WRITE_REEL_HEADER:
+        writeReelHeader(run);
+        break;
+      case STEP_READ_RECORD:
+        readRecord(context, events);
+        break;
+      case STEP_EXAMINE_RECORD:
+        examineRecord(run);
+        break;
+      case STEP_WRITE_TRACES:
+        writeTraces(run);
+        break;
+      case STEP_FINISH:
+        finishRun(run);
+        break;
       default:
         events.valueOutsideTable();
         context->conversionStep = STEP_IDLE;

@@ -26,7 +26,7 @@ constexpr int HEADER_BUFFER_BYTES = REEL_HEADER_BYTES + TRACE_HEADER_BYTES;  // 
 
 // ChannelSelection: what the next conversion writes.
 constexpr int SELECTION_NONE = -1;
-constexpr int SELECTION_FIRST_PAIR = 0;    // 0 to 3: pairs 1 to 4
+constexpr int SELECTION_FIRST_PAIR = 0;  // 0 to 3: pairs 1 to 4
 constexpr int SELECTION_SUBBOTTOM = 4;
 constexpr int SELECTION_FIRST_SINGLE = 5;  // 5 to 12: channels 1 to 8
 constexpr int SELECTION_LAST = 12;
@@ -34,11 +34,11 @@ constexpr int SELECTION_LAST = 12;
 // What a conversion run ended with; the end-of-conversion handling tells the
 // user of anything but CONVERSION_OK.
 enum ConversionOutcome : int {
-  CONVERSION_OK = 0,          // the input was read to its end and every byte written
-  CONVERSION_WRITE_FAILED,    // a WriteFile failed or was short (conversionError holds the error)
-  CONVERSION_READ_FAILED,     // the reader refused a record (conversionError holds its result)
-  CONVERSION_OUT_OF_MEMORY,   // the output sample buffer could not be obtained
-  CONVERSION_NO_TRACES,       // the input read to its end, but no sonar ping held the chosen channels
+  CONVERSION_OK = 0,         // the input was read to its end and every byte written
+  CONVERSION_WRITE_FAILED,   // a WriteFile failed or was short (conversionError holds the error)
+  CONVERSION_READ_FAILED,    // the reader refused a record (conversionError holds its result)
+  CONVERSION_OUT_OF_MEMORY,  // the output sample buffer could not be obtained
+  CONVERSION_NO_TRACES,      // the input read to its end, but no sonar ping held the chosen channels
 };
 
 struct ConverterContext {
@@ -60,7 +60,7 @@ struct ConverterContext {
   PingHeader* currentPing = nullptr;
   // nullptr where a channel is absent from the current ping or does not fit its record
   ChannelHeader* channelData[MAX_CHANNELS] = {};
-  std::uint64_t sonarFileSize = 0;      // 64-bit: inputs of 4 GiB and more convert to their end
+  std::uint64_t sonarFileSize = 0;  // 64-bit: inputs of 4 GiB and more convert to their end
   std::uint64_t sonarFilePosition = 0;
   int progressPercent = 0;
   void* recordBuffer = nullptr;

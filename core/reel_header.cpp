@@ -151,7 +151,8 @@ void PutHeaderText(std::int16_t line, unsigned char* textHeader, const char* tex
   std::memcpy(textHeader + segy::textOffset(line, column), text, std::strlen(text));
 }
 
-void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, std::uint32_t sampleCount, float duration) {
+void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, std::uint32_t sampleCount,
+                     float duration) {
   context->samplesPerTrace = sampleCount;
   context->traceDuration = duration;
 
@@ -165,15 +166,24 @@ void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, st
   for (const FormPiece& piece : TEXT_HEADER_FORM) {
     const char* placed = piece.text;
     switch (piece.figure) {
-      case Figure::NONE: break;
+      case Figure::NONE:
+        break;
       case Figure::BASE_NAME:
         baseNameOf(context->segyFileName, baseName);
         placed = baseName;
         break;
-      case Figure::TRACES_PER_RECORD: std::snprintf(figure, sizeof figure, "%d", tracesPerRecord); break;
-      case Figure::SAMPLE_INTERVAL: std::snprintf(figure, sizeof figure, "%d", interval); break;
-      case Figure::SAMPLE_COUNT: std::snprintf(figure, sizeof figure, "%d", static_cast<std::int32_t>(sampleCount)); break;
-      case Figure::ALIAS_FILTER: std::snprintf(figure, sizeof figure, "%5d", aliasFilterHertz(samplingRate)); break;
+      case Figure::TRACES_PER_RECORD:
+        std::snprintf(figure, sizeof figure, "%d", tracesPerRecord);
+        break;
+      case Figure::SAMPLE_INTERVAL:
+        std::snprintf(figure, sizeof figure, "%d", interval);
+        break;
+      case Figure::SAMPLE_COUNT:
+        std::snprintf(figure, sizeof figure, "%d", static_cast<std::int32_t>(sampleCount));
+        break;
+      case Figure::ALIAS_FILTER:
+        std::snprintf(figure, sizeof figure, "%5d", aliasFilterHertz(samplingRate));
+        break;
     }
     if (placed == nullptr) placed = figure;
     PutHeaderText(piece.line, text, placed, piece.column);

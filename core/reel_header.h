@@ -18,7 +18,8 @@ constexpr std::int16_t SAMPLE_COUNT_COLUMN = 43;
 // interval below 1 us, stores 0 as the sample interval and the sampling
 // rate. Line 10's alias figure is the Nyquist frequency in hertz (0 when
 // undefined); control characters of the base name show as '?'.
-void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, std::uint32_t sampleCount, float duration);
+void BuildReelHeader(ConverterContext* context, std::int32_t tracesPerRecord, std::uint32_t sampleCount,
+                     float duration);
 
 // Copies text (without its terminator) to line, column (both from 1) of the
 // 3200-byte text header. No padding, no cut at column 80, no bounds check:

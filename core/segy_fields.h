@@ -32,45 +32,45 @@ constexpr std::size_t textOffset(int line, int column) {
 // Binary header: 16-bit fields.
 constexpr int BIN_TRACES_PER_ENSEMBLE = 3213;  // data traces per record
 constexpr int BIN_AUXILIARY_TRACES = 3215;
-constexpr int BIN_SAMPLE_INTERVAL = 3217;      // microseconds
-constexpr int BIN_SAMPLES_PER_TRACE = 3221;    // low 16 bits
+constexpr int BIN_SAMPLE_INTERVAL = 3217;    // microseconds
+constexpr int BIN_SAMPLES_PER_TRACE = 3221;  // low 16 bits
 constexpr int BIN_SAMPLE_FORMAT = 3225;
 constexpr std::uint16_t FORMAT_TWO_BYTE_INTEGER = 3;
 constexpr int BIN_SORTING_CODE = 3229;
 constexpr std::uint16_t SORTED_AS_RECORDED = 1;
 constexpr int BIN_MEASUREMENT_SYSTEM = 3255;
 constexpr std::uint16_t MEASURED_IN_METRES = 1;
-constexpr int BIN_SAMPLING_RATE = 3261;        // first bytes of the unassigned area: hertz
+constexpr int BIN_SAMPLING_RATE = 3261;  // first bytes of the unassigned area: hertz
 
 // Trace header.
-constexpr int TR_FIELD_RECORD = 9;             // 32-bit: the sonar ping's number in the run
-constexpr int TR_TRACE_NUMBER = 13;            // 32-bit: 1, or 2 for a pair's starboard trace
-constexpr int TR_IDENTIFICATION = 29;          // 16-bit
+constexpr int TR_FIELD_RECORD = 9;     // 32-bit: the sonar ping's number in the run
+constexpr int TR_TRACE_NUMBER = 13;    // 32-bit: 1, or 2 for a pair's starboard trace
+constexpr int TR_IDENTIFICATION = 29;  // 16-bit
 constexpr std::uint16_t ID_SEISMIC = 1;
-constexpr std::uint16_t ID_PAIR_TRACE = 9;     // from the standard's optional-use range
-constexpr int TR_SOURCE_DEPTH = 49;            // 32-bit
-constexpr int TR_WATER_DEPTH_AT_SOURCE = 61;   // 32-bit
-constexpr int TR_DEPTH_SCALAR = 69;            // 16-bit
-constexpr int TR_COORDINATE_SCALAR = 71;       // 16-bit
+constexpr std::uint16_t ID_PAIR_TRACE = 9;    // from the standard's optional-use range
+constexpr int TR_SOURCE_DEPTH = 49;           // 32-bit
+constexpr int TR_WATER_DEPTH_AT_SOURCE = 61;  // 32-bit
+constexpr int TR_DEPTH_SCALAR = 69;           // 16-bit
+constexpr int TR_COORDINATE_SCALAR = 71;      // 16-bit
 constexpr std::int16_t SCALAR_HUNDREDTHS = -100;
 constexpr std::int16_t SCALAR_THOUSANDTHS = -1000;
-constexpr int TR_SOURCE_X = 73;                // 32-bit
-constexpr int TR_SOURCE_Y = 77;                // 32-bit
-constexpr int TR_GROUP_X = 81;                 // 32-bit
-constexpr int TR_GROUP_Y = 85;                 // 32-bit
-constexpr int TR_COORDINATE_UNITS = 89;        // 16-bit
+constexpr int TR_SOURCE_X = 73;          // 32-bit
+constexpr int TR_SOURCE_Y = 77;          // 32-bit
+constexpr int TR_GROUP_X = 81;           // 32-bit
+constexpr int TR_GROUP_Y = 85;           // 32-bit
+constexpr int TR_COORDINATE_UNITS = 89;  // 16-bit
 constexpr std::uint16_t UNITS_LENGTH = 1;
 constexpr std::uint16_t UNITS_ARC_SECONDS = 2;
-constexpr int TR_DELAY = 109;                  // 16-bit, milliseconds
-constexpr int TR_SAMPLE_COUNT = 115;           // 16-bit, low 16 bits
-constexpr int TR_SAMPLE_INTERVAL = 117;        // 16-bit, microseconds
-constexpr int TR_GAIN_TYPE = 119;              // 16-bit
+constexpr int TR_DELAY = 109;            // 16-bit, milliseconds
+constexpr int TR_SAMPLE_COUNT = 115;     // 16-bit, low 16 bits
+constexpr int TR_SAMPLE_INTERVAL = 117;  // 16-bit, microseconds
+constexpr int TR_GAIN_TYPE = 119;        // 16-bit
 constexpr std::uint16_t GAIN_FIXED = 1;
-constexpr int TR_YEAR = 157;                   // 16-bit
-constexpr int TR_DAY_OF_YEAR = 159;            // 16-bit
-constexpr int TR_HOUR = 161;                   // 16-bit
-constexpr int TR_MINUTE = 163;                 // 16-bit
-constexpr int TR_SECOND = 165;                 // 16-bit
+constexpr int TR_YEAR = 157;         // 16-bit
+constexpr int TR_DAY_OF_YEAR = 159;  // 16-bit
+constexpr int TR_HOUR = 161;         // 16-bit
+constexpr int TR_MINUTE = 163;       // 16-bit
+constexpr int TR_SECOND = 165;       // 16-bit
 
 }  // namespace segy
 

@@ -25,7 +25,8 @@ int findSelection(const ConverterContext* context) {
   for (int position = 0; position < count; ++position) {
     if (channelNumber(context->channelData[position]) != context->selectedChannel) continue;
     found = position;
-    if (pair && (position + 1 >= count || channelNumber(context->channelData[position + 1]) != context->selectedChannel + 1)) {
+    if (pair &&
+        (position + 1 >= count || channelNumber(context->channelData[position + 1]) != context->selectedChannel + 1)) {
       found = -1;
     }
   }
@@ -35,5 +36,6 @@ int findSelection(const ConverterContext* context) {
 bool firstTraceReversed(const ConverterContext* context, int position) {
   if (context->reverseSamples != 0) return true;
   const bool portChannel = entryType(channelEntry(context->fileHeader, position)) == vsk::TYPE_PORT;
-  return portChannel && context->channelSelection >= SELECTION_FIRST_PAIR && context->channelSelection <= SELECTION_SUBBOTTOM;
+  return portChannel && context->channelSelection >= SELECTION_FIRST_PAIR &&
+         context->channelSelection <= SELECTION_SUBBOTTOM;
 }

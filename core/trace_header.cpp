@@ -46,19 +46,23 @@ void BuildTraceHeader(ConverterContext* context, std::int16_t traceNumber, int c
   putSegyLong(trace, segy::TR_FIELD_RECORD, order, context->pingCount);
   putSegyLong(trace, segy::TR_TRACE_NUMBER, order, asField(traceNumber));
   putSegyShort(trace, segy::TR_IDENTIFICATION, order, pairTrace != 0 ? segy::ID_PAIR_TRACE : segy::ID_SEISMIC);
-  putSegyLong(trace, segy::TR_SOURCE_DEPTH, order, asField(truncateToInt32(pingSensorDepth(ping) * CENTIMETRES_PER_METRE)));
+  putSegyLong(trace, segy::TR_SOURCE_DEPTH, order,
+              asField(truncateToInt32(pingSensorDepth(ping) * CENTIMETRES_PER_METRE)));
   putSegyLong(trace, segy::TR_WATER_DEPTH_AT_SOURCE, order, asField(truncateToInt32(altitude * CENTIMETRES_PER_METRE)));
   putSegyShort(trace, segy::TR_DEPTH_SCALAR, order, low16(segy::SCALAR_HUNDREDTHS));
-  putSegyShort(trace, segy::TR_COORDINATE_SCALAR, order, low16(metres ? segy::SCALAR_HUNDREDTHS : segy::SCALAR_THOUSANDTHS));
+  putSegyShort(trace, segy::TR_COORDINATE_SCALAR, order,
+               low16(metres ? segy::SCALAR_HUNDREDTHS : segy::SCALAR_THOUSANDTHS));
   putSegyLong(trace, segy::TR_SOURCE_X, order, asField(scaledX));
   putSegyLong(trace, segy::TR_SOURCE_Y, order, asField(scaledY));
   putSegyLong(trace, segy::TR_GROUP_X, order, asField(scaledX));
   putSegyLong(trace, segy::TR_GROUP_Y, order, asField(scaledY));
   putSegyShort(trace, segy::TR_COORDINATE_UNITS, order, metres ? segy::UNITS_LENGTH : segy::UNITS_ARC_SECONDS);
-  putSegyShort(trace, segy::TR_DELAY, order, low16(truncateToInt32(channelTimeDelay(channel) * MILLISECONDS_PER_SECOND)));
+  putSegyShort(trace, segy::TR_DELAY, order,
+               low16(truncateToInt32(channelTimeDelay(channel) * MILLISECONDS_PER_SECOND)));
   putSegyShort(trace, segy::TR_SAMPLE_COUNT, order, low16(context->samplesPerTrace));
-  putSegyShort(trace, segy::TR_SAMPLE_INTERVAL, order,
-               static_cast<std::uint16_t>(sampleIntervalMicroseconds(context->traceDuration, context->samplesPerTrace)));
+  putSegyShort(
+      trace, segy::TR_SAMPLE_INTERVAL, order,
+      static_cast<std::uint16_t>(sampleIntervalMicroseconds(context->traceDuration, context->samplesPerTrace)));
   putSegyShort(trace, segy::TR_GAIN_TYPE, order, segy::GAIN_FIXED);
   putSegyShort(trace, segy::TR_YEAR, order, pingYear(ping));
   putSegyShort(trace, segy::TR_DAY_OF_YEAR, order, pingDayOfYear(ping));

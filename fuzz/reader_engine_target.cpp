@@ -164,7 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context->segyFile =
         CreateFileA(segyPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (context->segyFile == INVALID_HANDLE_VALUE) fuzz::fail("the scratch output cannot be created");
-    for (int run = 0; run < RUNS; ++run) convert(*context, parametersAt(data + run * PARAMETER_BYTES_PER_RUN), segyPath);
+    for (int run = 0; run < RUNS; ++run)
+      convert(*context, parametersAt(data + run * PARAMETER_BYTES_PER_RUN), segyPath);
     CloseHandle(context->segyFile);
   }
   CloseHandle(context->sonarFile);

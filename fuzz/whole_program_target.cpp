@@ -4,9 +4,9 @@
 // channel set it offers, turning the options between runs. After each step
 // the window must be at rest and usable, a failed run must have left an
 // empty SEG-Y file, and the VSK file must still hold the bytes given.
+#include "app/feedback.h"
 #include "app/program.h"
 #include "app/program_state.h"
-#include "app/feedback.h"
 #include "app/ui_texts.h"
 #include "core/converter_context.h"
 #include "fuzz/scratch_files.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
 #include <csignal>
+#include <cstdint>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
@@ -50,19 +50,28 @@ void handToDisk(PosixFile& file) {
 
 DWORD errorFromErrno(int err) {
   switch (err) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EWOULDBLOCK:
+      return ERROR_SHARING_VIOLATION;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    default: return ERROR_WRITE_FAULT;
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    default:
+      return ERROR_WRITE_FAULT;
   }
 }
 

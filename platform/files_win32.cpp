@@ -40,7 +40,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* 
     return INVALID_HANDLE_VALUE;
   }
   const kernel32::OpenedFile opened =
-      kernel32::openFile(nameToOpen(fileName, creationDisposition).c_str(), desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+      kernel32::openFile(nameToOpen(fileName, creationDisposition).c_str(), desiredAccess, shareMode,
+                         creationDisposition, flagsAndAttributes);
   if (opened.handle == nullptr) {
     SetLastError(opened.error);
     return INVALID_HANDLE_VALUE;
@@ -87,7 +88,6 @@ BOOL SetEndOfFile(HANDLE handle) {
   Kernel32File* file = asFile(handle);
   return reportFileError(file == nullptr ? ERROR_INVALID_HANDLE : kernel32::setFileEnd(file->file, file->position));
 }
-
 
 // Windows' lazy writer already writes a file's changes within seconds.
 void setWriteBehind(bool /*on*/) {}

@@ -15,11 +15,11 @@
 struct FileDialogRequest {
   bool save = false;
   std::string title;
-  std::string initialName;  // bytes of the name buffer, may be empty
+  std::string initialName;                                   // bytes of the name buffer, may be empty
   std::vector<std::pair<std::string, std::string>> filters;  // display text, pattern ("*.VSK")
-  std::string defaultExtension;  // without the period
-  DWORD flags = 0;               // OFN_*
-  DWORD maxFile = 0;             // nMaxFile: bytes the path may take with its terminator; 0: not given
+  std::string defaultExtension;                              // without the period
+  DWORD flags = 0;                                           // OFN_*
+  DWORD maxFile = 0;  // nMaxFile: bytes the path may take with its terminator; 0: not given
 };
 
 class FrontEnd {

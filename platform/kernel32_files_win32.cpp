@@ -48,7 +48,8 @@ bool namesDevice(const char* name) {
   constexpr std::size_t NAMESPACE_PREFIX = 4;
   // \\.\C:\survey\line7.vsk is a file; \\.\C: is the volume itself.
   if (path.find('\\', NAMESPACE_PREFIX) == std::string::npos) return true;
-  return startsIgnoringCase(path, NAMESPACE_PREFIX, "pipe\\") || startsIgnoringCase(path, NAMESPACE_PREFIX, "mailslot\\");
+  return startsIgnoringCase(path, NAMESPACE_PREFIX, "pipe\\") ||
+         startsIgnoringCase(path, NAMESPACE_PREFIX, "mailslot\\");
 }
 
 OpenedFile openFile(const char* name, std::uint32_t access, std::uint32_t shareMode, std::uint32_t disposition,
@@ -70,14 +71,16 @@ OpenedFile openFile(const char* name, std::uint32_t access, std::uint32_t shareM
   if (disposition == CREATE_ALWAYS) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size)) return refuse(file, lastError());
-    if (size.QuadPart != 0 && (!::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) || !::SetEndOfFile(file))) {
+    if (size.QuadPart != 0 &&
+        (!::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) || !::SetEndOfFile(file))) {
       return refuse(file, lastError());
     }
   }
   return {file, 0};
 }
 
-std::uint32_t readFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::uint32_t bytes, std::uint32_t* done) {
+std::uint32_t readFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::uint32_t bytes,
+                         std::uint32_t* done) {
   OVERLAPPED place = at(offset);
   DWORD got = 0;
   const BOOL ok = ::ReadFile(file, buffer, bytes, &got, &place);

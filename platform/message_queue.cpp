@@ -255,8 +255,8 @@ bool changeReportDueLocked(const ThreadRecord& self) {
 // A worker's text or progress update is applied to the model at once, by the
 // worker, as the owner would apply it: no round trip to the window's thread.
 // Returns false when the message is not such an update.
-bool applyDirectlyLocked(ThreadRecord& receiver, HWND target, std::optional<int> itemId, UINT message,
-                         WPARAM wParam, LPARAM lParam, LRESULT* result, bool* wakeFrontEnd) {
+bool applyDirectlyLocked(ThreadRecord& receiver, HWND target, std::optional<int> itemId, UINT message, WPARAM wParam,
+                         LPARAM lParam, LRESULT* result, bool* wakeFrontEnd) {
   if (!itemId.has_value() || !isDirectControlUpdate(message)) return false;
   *result = 0;
   const WindowTarget resolved = resolveLocked(target);
@@ -513,8 +513,8 @@ bool allThreadsIdle() {
   const DWORD caller = slot.record ? slot.record->id : NO_THREAD_RECORD;
   for (const auto& [id, record] : threads().records) {
     if (!record->hasQueue) continue;
-    if (!record->posted.empty() || !record->sends.empty() || hasChangesLocked(*record) ||
-        record->quitPending || !record->timers.empty()) {
+    if (!record->posted.empty() || !record->sends.empty() || hasChangesLocked(*record) || record->quitPending ||
+        !record->timers.empty()) {
       return false;
     }
     if (id != caller && !record->blockedWaiting) return false;
@@ -605,9 +605,13 @@ BOOL GetMessageA(MSG* msg, HWND /*window*/, UINT /*filterMin*/, UINT /*filterMax
   ThreadRecord& self = selfWithQueueLocked();
   for (;;) {
     switch (takeLocked(lock, self, msg, true, true)) {
-      case Take::Message: return TRUE;
-      case Take::Quit: return FALSE;
-      case Take::Nothing: blockLocked(lock, self); break;
+      case Take::Message:
+        return TRUE;
+      case Take::Quit:
+        return FALSE;
+      case Take::Nothing:
+        blockLocked(lock, self);
+        break;
     }
   }
 }

@@ -21,8 +21,8 @@ std::string folderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of(SEPARATORS);
   if (slash == std::string::npos) return ".";
   // "C:\line.SEG" lies in "C:\", not in "C:" (the drive's current folder).
-  const bool root = slash == 0 || (DRIVES && ((slash == 2 && path[1] == ':') ||
-                                              (slash == 6 && path.rfind(EXTENDED_PREFIX, 0) == 0)));
+  const bool root =
+      slash == 0 || (DRIVES && ((slash == 2 && path[1] == ':') || (slash == 6 && path.rfind(EXTENDED_PREFIX, 0) == 0)));
   return path.substr(0, root ? slash + 1 : slash);
 }
 

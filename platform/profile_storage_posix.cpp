@@ -134,8 +134,10 @@ bool replaceProfileFile(const std::string& path, std::string_view text, const Pr
   if (descriptor < 0) {
     return false;
   }
-  bool done = writeAll(descriptor, text) && (old.status != ProfileReadStatus::Read || ::fchmod(descriptor, static_cast<mode_t>(old.permissions)) == 0) &&
-              ::fsync(descriptor) == 0;
+  bool done =
+      writeAll(descriptor, text) &&
+      (old.status != ProfileReadStatus::Read || ::fchmod(descriptor, static_cast<mode_t>(old.permissions)) == 0) &&
+      ::fsync(descriptor) == 0;
   done = ::close(descriptor) == 0 && done;
   done = done && std::rename(temporary.c_str(), path.c_str()) == 0;
   if (!done) {

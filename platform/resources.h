@@ -24,8 +24,8 @@ struct DialogItemTemplate {
 struct DialogTemplate {
   int id;
   DWORD style;
-  short x, y, cx, cy;     // dialog units
-  const char* fontName;   // with DS_SETFONT
+  short x, y, cx, cy;    // dialog units
+  const char* fontName;  // with DS_SETFONT
   int fontPointSize;
   const char* className;  // the private window class that gets every message
   int menuId;             // 0 for none

@@ -20,6 +20,5 @@
 // Declared as the Windows runtime declares it; dllimport means nothing elsewhere.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wattributes"
-extern "C" __attribute__((dllimport)) void _splitpath(const char* path, char* drive, char* dir, char* fname,
-                                                      char* ext);
+extern "C" __attribute__((dllimport)) void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
 #pragma GCC diagnostic pop

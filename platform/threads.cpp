@@ -73,7 +73,9 @@ HANDLE CreateThread(void* /*securityAttributes*/, std::size_t /*stackSize*/, LPT
 }
 
 DWORD WaitForSingleObject(HANDLE thread, DWORD timeoutMs) {
-  auto* object = thread == nullptr || thread == INVALID_HANDLE_VALUE ? nullptr : (thread->kind == ObjectKind::Thread ? static_cast<ThreadObject*>(thread) : nullptr);
+  auto* object = thread == nullptr || thread == INVALID_HANDLE_VALUE
+                     ? nullptr
+                     : (thread->kind == ObjectKind::Thread ? static_cast<ThreadObject*>(thread) : nullptr);
   if (object == nullptr || object->state->id == GetCurrentThreadId()) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;

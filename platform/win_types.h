@@ -42,7 +42,9 @@ constexpr BOOL FALSE = 0;
 
 constexpr WORD LOWORD(WPARAM v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(WPARAM v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return static_cast<WPARAM>(low) | (static_cast<WPARAM>(high) << 16); }
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
+  return static_cast<WPARAM>(low) | (static_cast<WPARAM>(high) << 16);
+}
 constexpr LPARAM MAKELPARAM(WORD low, WORD high) {
   return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }

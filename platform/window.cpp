@@ -44,8 +44,9 @@ RECT toPixels(const RECT& units) {
 RECT unitRect(short x, short y, short cx, short cy) { return RECT{x, y, x + cx, y + cy}; }
 
 bool controlClassExists(const char* className) {
-  return className != nullptr && (strcasecmp(className, CLASS_STATIC) == 0 || strcasecmp(className, CLASS_BUTTON) == 0 ||
-                                  strcasecmp(className, CLASS_PROGRESS) == 0);
+  return className != nullptr &&
+         (strcasecmp(className, CLASS_STATIC) == 0 || strcasecmp(className, CLASS_BUTTON) == 0 ||
+          strcasecmp(className, CLASS_PROGRESS) == 0);
 }
 
 bool itemsUsable(const DialogTemplate& dialog) {
@@ -242,8 +243,8 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int c
     height = cy;
   }
   const auto edge = [](std::int64_t value) {
-    return static_cast<LONG>(std::clamp<std::int64_t>(value, std::numeric_limits<LONG>::min(),
-                                                      std::numeric_limits<LONG>::max()));
+    return static_cast<LONG>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
   };
   rect.right = edge(rect.left + width);
   rect.bottom = edge(rect.top + height);

@@ -59,8 +59,8 @@ struct WindowModel {
   int fontPointSize = 8;
   bool visible = false;
   bool destroyed = false;
-  int iconId = 0;  // the class icon
-  bool acceptsFiles = false;  // DragAcceptFiles
+  int iconId = 0;                      // the class icon
+  bool acceptsFiles = false;           // DragAcceptFiles
   std::vector<ControlModel> controls;  // template order
   std::vector<MenuPopupModel> menu;
   std::vector<SystemMenuItemModel> systemMenu;

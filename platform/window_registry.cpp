@@ -144,6 +144,7 @@ LRESULT deliverMessage(HWND target, std::optional<int> itemId, UINT message, WPA
       procedure = resolved.window->procedure;
     }
   }
-  if (control.control != nullptr) return controlMessage(control.window->handle, *control.control, message, wParam, lParam);
+  if (control.control != nullptr)
+    return controlMessage(control.window->handle, *control.control, message, wParam, lParam);
   return procedure(target, message, wParam, lParam);
 }

@@ -16,11 +16,8 @@ namespace {
 }  // namespace
 
 const IconTemplate programIcons[] = {
-    {IDI_VESKCONV, class_icon_xpm},
-    {IDI_BAND_1, band_1_xpm},
-    {IDI_BAND_2, band_2_xpm},
-    {IDI_BAND_3, band_3_xpm},
-    {IDI_BAND_INFO, band_info_xpm},
+    {IDI_VESKCONV, class_icon_xpm}, {IDI_BAND_1, band_1_xpm},       {IDI_BAND_2, band_2_xpm},
+    {IDI_BAND_3, band_3_xpm},       {IDI_BAND_INFO, band_info_xpm},
 };
 
 const int programIconCount = static_cast<int>(std::size(programIcons));

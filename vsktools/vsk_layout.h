@@ -10,15 +10,15 @@
 namespace vsk {
 
 // File header
-constexpr std::size_t FILE_SIGNATURE = 0;            // 3 bytes "VSK"
-constexpr std::size_t FILE_VERSION = 3;              // uint8
-constexpr std::size_t FILE_HEADER_LENGTH = 8;        // uint32, bytes up to the first record
-constexpr std::size_t FILE_RECORDING_PROGRAM = 12;   // 32 bytes ASCII
-constexpr std::size_t FILE_SURVEY_NOTE = 44;         // 64 bytes ASCII
-constexpr std::size_t FILE_NAVIGATION_UNITS = 164;   // uint16
-constexpr std::size_t FILE_SONAR_CHANNELS = 166;     // uint16
+constexpr std::size_t FILE_SIGNATURE = 0;              // 3 bytes "VSK"
+constexpr std::size_t FILE_VERSION = 3;                // uint8
+constexpr std::size_t FILE_HEADER_LENGTH = 8;          // uint32, bytes up to the first record
+constexpr std::size_t FILE_RECORDING_PROGRAM = 12;     // 32 bytes ASCII
+constexpr std::size_t FILE_SURVEY_NOTE = 44;           // 64 bytes ASCII
+constexpr std::size_t FILE_NAVIGATION_UNITS = 164;     // uint16
+constexpr std::size_t FILE_SONAR_CHANNELS = 166;       // uint16
 constexpr std::size_t FILE_BATHYMETRY_CHANNELS = 168;  // uint16
-constexpr std::size_t FILE_CHANNEL_TABLE = 256;      // 128-byte entries
+constexpr std::size_t FILE_CHANNEL_TABLE = 256;        // 128-byte entries
 constexpr std::size_t FILE_FIXED_BYTES = 256;
 constexpr std::size_t RECORDING_PROGRAM_BYTES = 32;
 constexpr std::size_t SURVEY_NOTE_BYTES = 64;
@@ -28,7 +28,7 @@ constexpr std::uint8_t FORMAT_VERSION = 1;
 
 // Channel entry
 constexpr std::size_t ENTRY_BYTES = 128;
-constexpr std::size_t ENTRY_TYPE = 0;                 // uint8
+constexpr std::size_t ENTRY_TYPE = 0;  // uint8
 constexpr std::uint8_t TYPE_SUBBOTTOM = 0;
 constexpr std::uint8_t TYPE_PORT = 1;                 // side-scan
 constexpr std::uint8_t TYPE_STARBOARD = 2;            // side-scan; any other type is unrecognised
@@ -51,24 +51,24 @@ constexpr std::uint8_t HEADER_TYPE_PING = 0;
 
 // Ping header
 constexpr std::size_t PING_HEADER_BYTES = 256;
-constexpr std::size_t PING_YEAR = 14;               // uint16
-constexpr std::size_t PING_MONTH = 16;              // uint8
-constexpr std::size_t PING_DAY = 17;                // uint8
-constexpr std::size_t PING_HOUR = 18;               // uint8
-constexpr std::size_t PING_MINUTE = 19;             // uint8
-constexpr std::size_t PING_SECOND = 20;             // uint8
-constexpr std::size_t PING_HUNDREDTHS = 21;         // uint8
-constexpr std::size_t PING_DAY_OF_YEAR = 22;        // uint16
-constexpr std::size_t PING_NUMBER = 24;             // uint32
-constexpr std::size_t PING_SHIP_Y = 128;            // float64
-constexpr std::size_t PING_SHIP_X = 136;            // float64
-constexpr std::size_t PING_SHIP_HEADING = 144;      // float32
-constexpr std::size_t PING_SHIP_SPEED = 148;        // float32
-constexpr std::size_t PING_SENSOR_Y = 160;          // float64
-constexpr std::size_t PING_SENSOR_X = 168;          // float64
-constexpr std::size_t PING_SENSOR_HEADING = 176;    // float32
-constexpr std::size_t PING_SENSOR_DEPTH = 192;      // float32
-constexpr std::size_t PING_PRIMARY_ALTITUDE = 196;  // float32
+constexpr std::size_t PING_YEAR = 14;                 // uint16
+constexpr std::size_t PING_MONTH = 16;                // uint8
+constexpr std::size_t PING_DAY = 17;                  // uint8
+constexpr std::size_t PING_HOUR = 18;                 // uint8
+constexpr std::size_t PING_MINUTE = 19;               // uint8
+constexpr std::size_t PING_SECOND = 20;               // uint8
+constexpr std::size_t PING_HUNDREDTHS = 21;           // uint8
+constexpr std::size_t PING_DAY_OF_YEAR = 22;          // uint16
+constexpr std::size_t PING_NUMBER = 24;               // uint32
+constexpr std::size_t PING_SHIP_Y = 128;              // float64
+constexpr std::size_t PING_SHIP_X = 136;              // float64
+constexpr std::size_t PING_SHIP_HEADING = 144;        // float32
+constexpr std::size_t PING_SHIP_SPEED = 148;          // float32
+constexpr std::size_t PING_SENSOR_Y = 160;            // float64
+constexpr std::size_t PING_SENSOR_X = 168;            // float64
+constexpr std::size_t PING_SENSOR_HEADING = 176;      // float32
+constexpr std::size_t PING_SENSOR_DEPTH = 192;        // float32
+constexpr std::size_t PING_PRIMARY_ALTITUDE = 196;    // float32
 constexpr std::size_t PING_AUXILIARY_ALTITUDE = 200;  // float32
 
 // Channel header
@@ -79,9 +79,7 @@ constexpr std::size_t CHANNEL_TIME_DURATION = 16;  // float32, s
 constexpr std::size_t CHANNEL_SLANT_RANGE = 20;    // float32, m
 constexpr std::size_t CHANNEL_SAMPLE_COUNT = 42;   // uint32
 
-inline std::uint16_t load16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+inline std::uint16_t load16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 inline std::uint32_t load32(const unsigned char* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

@@ -14,7 +14,7 @@
 namespace vsk {
 
 struct ChannelSpec {
-  std::uint8_t type = 0;             // 0 subbottom, 1 port, 2 starboard, other: unrecognised
+  std::uint8_t type = 0;  // 0 subbottom, 1 port, 2 starboard, other: unrecognised
   std::uint8_t subChannel = 0;
   std::uint16_t bytesPerSample = 2;  // 1: 8-bit unsigned, 2: 16-bit
   std::uint32_t samplesPerChannel = 0;
@@ -26,9 +26,9 @@ struct FileSpec {
   std::uint16_t navigationUnits = 0;  // 0 metres, other degrees
   std::vector<ChannelSpec> sonarChannels;
   std::vector<ChannelSpec> bathymetryChannels;
-  std::uint32_t extraHeaderBytes = 0;  // zero bytes between the channel table and the first record
+  std::uint32_t extraHeaderBytes = 0;       // zero bytes between the channel table and the first record
   std::string recordingProgram = "vskgen";  // up to 32 characters are stored
-  std::string surveyNote;                    // up to 64 characters are stored
+  std::string surveyNote;                   // up to 64 characters are stored
   // Stored instead of the computed header length (table + extra bytes); the
   // bytes written stay those of the table and the extra bytes.
   std::optional<std::uint32_t> headerLength;

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 
-
 namespace {
 
 constexpr char ESCAPE = '\\';

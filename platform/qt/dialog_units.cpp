@@ -29,7 +29,8 @@ bool fits(const QFont& font, DialogBaseUnits units) {
 
 DialogBaseUnits dialogBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int alphabetWidth = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int alphabetWidth =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return {(alphabetWidth / LETTERS_IN_ALPHABET + 1) / 2, metrics.height()};
 }
 

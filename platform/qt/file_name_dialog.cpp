@@ -1,8 +1,8 @@
 #include "platform/qt/file_name_dialog.h"
 
+#include "platform/path_queries.h"
 #include "platform/qt/byte_names.h"
 #include "platform/qt/folder_listing.h"
-#include "platform/path_queries.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -383,10 +383,11 @@ bool FileNameDialog::fitsNameBuffer(const std::string& path) {
   // With the default extension the platform adds, and the terminator.
   const std::size_t bytes = path.size() + (extended ? 0 : 1 + defaultExtension_.size()) + 1;
   if (bytes <= maxPathBytes_) return true;
-  QMessageBox box(QMessageBox::Warning, legibleText(title_),
-                  legibleText(path) + tr("\nThe file name is too long.\nThe whole path may hold at most %1 bytes.")
-                                          .arg(maxPathBytes_ - 1),
-                  QMessageBox::Ok, this);
+  QMessageBox box(
+      QMessageBox::Warning, legibleText(title_),
+      legibleText(path) +
+          tr("\nThe file name is too long.\nThe whole path may hold at most %1 bytes.").arg(maxPathBytes_ - 1),
+      QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);
   box.exec();
   name_->setFocus();

@@ -58,7 +58,8 @@ bool matchesPatterns(const std::string& name, const std::string& patterns) {
   while (start <= patterns.size()) {
     std::size_t end = patterns.find(PATTERN_SEPARATOR, start);
     if (end == std::string::npos) end = patterns.size();
-    if (end > start && matchesPattern(name.data(), name.data() + name.size(), patterns.data() + start, patterns.data() + end)) {
+    if (end > start &&
+        matchesPattern(name.data(), name.data() + name.size(), patterns.data() + start, patterns.data() + end)) {
       return true;
     }
     start = end + 1;

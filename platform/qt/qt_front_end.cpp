@@ -1,10 +1,10 @@
 #include "platform/qt/qt_front_end.h"
 
+#include "platform/message_queue_state.h"
 #include "platform/qt/byte_names.h"
 #include "platform/qt/file_name_dialog.h"
 #include "platform/qt/folder_listing.h"
 #include "platform/qt/window_view.h"
-#include "platform/message_queue_state.h"
 #include "platform/window_model.h"
 
 #include <QAbstractEventDispatcher>

@@ -68,8 +68,8 @@ void writeWindow(QTextStream& out, const WindowView& view) {
     out << "control\t" << control.id << '\t';
     writeRect(out, onScreen(widget, widget->rect()));
     out << '\t' << (control.enabled ? 1 : 0) << '\t' << (control.checked == BST_CHECKED ? 1 : 0) << '\t'
-        << shownProgress(widget, control) << '\t' << widget->fontMetrics().lineSpacing() << '\t' << legibleText(control.text)
-        << '\t' << oneField(shownText(widget, control)) << '\n';
+        << shownProgress(widget, control) << '\t' << widget->fontMetrics().lineSpacing() << '\t'
+        << legibleText(control.text) << '\t' << oneField(shownText(widget, control)) << '\n';
   }
   for (const MenuPopupModel& popup : model->menu) {
     for (const MenuItemModel& item : popup.items) {

@@ -1,9 +1,9 @@
 #include "platform/qt/window_view.h"
 
+#include "platform/file_drops.h"
 #include "platform/qt/byte_names.h"
 #include "platform/qt/control_widget.h"
 #include "platform/qt/fixed_size_hints.h"
-#include "platform/file_drops.h"
 
 #include <QAbstractButton>
 #include <QAction>

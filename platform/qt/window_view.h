@@ -6,8 +6,8 @@
 // program where the title bar would be on no screen is shown on the nearest
 // screen instead, while the model keeps the position asked for until the
 // window is moved. Local files dropped onto it go to the model (dropFiles)
-// while it takes drops; otherwise the drag is refused where it enters. F10, like Alt alone, takes the keyboard to the menu bar.
-// Main thread.
+// while it takes drops; otherwise the drag is refused where it enters. F10, like Alt alone, takes the keyboard to the
+// menu bar. Main thread.
 #pragma once
 
 #include "platform/qt/dialog_units.h"

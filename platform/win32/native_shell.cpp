@@ -23,8 +23,8 @@ constexpr UINT WM_WAKE = WM_APP + 1;
 constexpr UINT_PTR PROGRAM_TIMER = 1;
 constexpr wchar_t WAKE_CLASS[] = L"VESKCONV wake";
 constexpr int BACKGROUND_COLOUR = COLOR_MENU;  // the program's class brush, COLOR_MENU + 1
-constexpr DWORD BUTTON_TYPE_MASK = 0xF;  // BS_TYPEMASK
-constexpr DWORD STATIC_TYPE_MASK = 0x1F;  // SS_TYPEMASK
+constexpr DWORD BUTTON_TYPE_MASK = 0xF;        // BS_TYPEMASK
+constexpr DWORD STATIC_TYPE_MASK = 0x1F;       // SS_TYPEMASK
 constexpr UINT MENU_MARK_MASK = MF_CHECKED;
 constexpr int NO_TIMER = -1;
 constexpr wchar_t PROGRAM_CAPTION[] = L"VESKCONV";
@@ -36,7 +36,7 @@ struct RealControl {
   bool showsMark = false;  // check boxes and radio buttons
   bool sunken = false;     // a field: a text it cannot show whole is its tooltip
   bool oneLine = false;
-  bool known = false;      // the state below has been shown once
+  bool known = false;  // the state below has been shown once
   ControlState shown;
 };
 
@@ -178,7 +178,8 @@ struct ShellState {
     // A minimised window keeps the position it had, for the settings.
     if (::IsIconic(window)) return;
     RECT outer{};
-    if (::GetWindowRect(window, &outer)) events.windowMoved(key, Rect{outer.left, outer.top, outer.right, outer.bottom});
+    if (::GetWindowRect(window, &outer))
+      events.windowMoved(key, Rect{outer.left, outer.top, outer.right, outer.bottom});
   }
 
   bool registerClass(const std::wstring& name, int iconId);
@@ -482,8 +483,7 @@ void NativeShell::wake() {
 
 int NativeShell::messageBox(WindowKey owner, const std::string& text, const std::string& caption, unsigned type) {
   wake();  // the box's loop carries out what is already waiting, and arms the program's timer
-  return ::MessageBoxW(state_->ownerOf(owner), codepage::toWide(text).c_str(), codepage::toWide(caption).c_str(),
-                       type);
+  return ::MessageBoxW(state_->ownerOf(owner), codepage::toWide(text).c_str(), codepage::toWide(caption).c_str(), type);
 }
 
 std::optional<std::string> NativeShell::askFileName(WindowKey owner, const FileNameRequest& request) {

@@ -24,8 +24,8 @@ native::WindowSpec specOf(const WindowModel& model) {
   spec.fontPointSize = model.fontPointSize;
   spec.iconId = model.iconId;
   for (const ControlModel& control : model.controls) {
-    spec.controls.push_back({control.className, control.text, control.id, control.style, rectOf(control.dialogRect),
-                             control.iconId});
+    spec.controls.push_back(
+        {control.className, control.text, control.id, control.style, rectOf(control.dialogRect), control.iconId});
   }
   for (const MenuPopupModel& popup : model.menu) {
     native::MenuPopupSpec shown{popup.text, {}};
@@ -36,8 +36,8 @@ native::WindowSpec specOf(const WindowModel& model) {
 }
 
 native::ControlState stateOf(const ControlModel& control) {
-  return {control.text, control.enabled, control.checked, control.progressPos, control.progressMin,
-          control.progressMax};
+  return {control.text,        control.enabled,     control.checked,
+          control.progressPos, control.progressMin, control.progressMax};
 }
 
 native::FileNameRequest requestOf(const FileDialogRequest& request) {

@@ -51,8 +51,9 @@ TEST_F(ChannelChoice, TheAcceptedSurveyEnablesTheSetsItHolds) {
 
 TEST_F(ChannelChoice, APairNeedsPortThenStarboard) {
   start();
-  chooseSonarFile(writeSurvey("swapped.vsk", tableOf({channel(STARBOARD, 0, 100, 10), channel(PORT, 1, 100, 10),
-                                                      channel(PORT, 2, 400, 10), channel(STARBOARD, 3, 400, 10)}),
+  chooseSonarFile(writeSurvey("swapped.vsk",
+                              tableOf({channel(STARBOARD, 0, 100, 10), channel(PORT, 1, 100, 10),
+                                       channel(PORT, 2, 400, 10), channel(STARBOARD, 3, 400, 10)}),
                               2));
   EXPECT_FALSE(enabled(IDC_PAIR_1));
   EXPECT_TRUE(enabled(IDC_PAIR_2));
@@ -97,7 +98,8 @@ TEST_F(ChannelChoice, ReverseSamplesOrderHoldsOnlyForASingleChannel) {
 TEST_F(ChannelChoice, ASetTheNextSurveyLacksIsDroppedButASingleChannelStays) {
   start();
   chooseSonarFile(writeSurvey("full.vsk", survey_files::twoPairsAndSubbottom(10), 3));
-  const std::string small = writeSurvey("small.vsk", tableOf({channel(PORT, 0, 100, 10), channel(STARBOARD, 1, 100, 10)}), 2);
+  const std::string small =
+      writeSurvey("small.vsk", tableOf({channel(PORT, 0, 100, 10), channel(STARBOARD, 1, 100, 10)}), 2);
   click(IDC_PAIR_2);
   ui.clearRecords();
   chooseSonarFile(small);
@@ -150,8 +152,8 @@ TEST_F(ChannelChoice, ProcessingInformationOffShowsNdAndOnEmptiesTheFields) {
   clickMenu(IDM_PROCESSING_INFO);
   EXPECT_FALSE(ui.menuItemChecked(window, IDM_PROCESSING_INFO));
   EXPECT_FALSE(checked(IDC_VERBOSE));
-  for (int field : {IDC_PING_NUMBER, IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2, IDC_SENSOR_POSITION_1,
-                    IDC_SENSOR_POSITION_2}) {
+  for (int field :
+       {IDC_PING_NUMBER, IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2, IDC_SENSOR_POSITION_1, IDC_SENSOR_POSITION_2}) {
     EXPECT_EQ(text(field), "ND") << field;
   }
   click(IDC_VERBOSE);

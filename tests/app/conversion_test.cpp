@@ -27,7 +27,6 @@ using Conversion = ProgramTest;
 constexpr std::uint32_t SAMPLES = 200;
 constexpr int PINGS = 12;
 
-
 void expectQuietEnd(const HeadlessFrontEnd& ui, HWND window) {
   EXPECT_EQ(ui.controlText(window, IDC_STATUS), " Ready");
   EXPECT_EQ(ui.progressPosition(window, IDC_PROGRESS), 0);
@@ -172,8 +171,8 @@ TEST_F(Conversion, AFailedWriteIsReportedAndTheSegyFileEmptied) {
   click(IDC_PROCESS);
   setWriteFaultHook({});
   ASSERT_EQ(boxes().size(), 1u);
-  EXPECT_EQ(boxes()[0].text,
-            "Error writing file [" + segy + "].\nCheck for DISK FULL or WRITE PROTECT state.\nThe SEG file was emptied.");
+  EXPECT_EQ(boxes()[0].text, "Error writing file [" + segy +
+                                 "].\nCheck for DISK FULL or WRITE PROTECT state.\nThe SEG file was emptied.");
   EXPECT_EQ(boxes()[0].caption, "ERROR");
   EXPECT_EQ(boxes()[0].type & MB_ICONMASK, MB_ICONERROR);
   EXPECT_EQ(fileSize(segy), 0u);
@@ -211,8 +210,8 @@ TEST_F(Conversion, ARunWithoutATraceIsReportedAndTheSegyFileEmptied) {
   ui.clearRecords();
   click(IDC_PROCESS);
   ASSERT_EQ(boxes().size(), 1u);
-  EXPECT_EQ(boxes()[0].text,
-            "No sonar ping of [" + survey + "] holds the chosen channels.\nThe SEG file holds no trace; it was emptied.");
+  EXPECT_EQ(boxes()[0].text, "No sonar ping of [" + survey +
+                                 "] holds the chosen channels.\nThe SEG file holds no trace; it was emptied.");
   EXPECT_EQ(boxes()[0].caption, "ERROR");
   EXPECT_EQ(boxes()[0].type & MB_ICONMASK, MB_ICONERROR);
   EXPECT_EQ(fileSize(segy), 0u);

@@ -124,7 +124,8 @@ TEST_F(FileSelection, TheOpenSurveyCannotBeChosenAsTheOutput) {
 TEST_F(FileSelection, ASurveyHeldOpenElsewhereCannotBeOpened) {
   start();
   const std::string survey = writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(10), 3);
-  HANDLE elsewhere = CreateFileA(survey.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE elsewhere =
+      CreateFileA(survey.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(elsewhere, INVALID_HANDLE_VALUE);
   chooseSonarFile(survey);
   CloseHandle(elsewhere);

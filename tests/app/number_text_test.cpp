@@ -31,7 +31,7 @@ constexpr FixedFormat UNPADDED_FORMATS[] = {{0, 0}, {0, 2}};
 
 constexpr std::size_t TEXT_ROOM = FIXED_TEXT_BYTES + 1;
 constexpr std::uint64_t EXAMPLES_KEPT = 5;
-constexpr int DOUBLE_BITS = 53;  // of the mantissa, the hidden bit included
+constexpr int DOUBLE_BITS = 53;   // of the mantissa, the hidden bit included
 constexpr int LARGEST_SCALE = 8;  // survey values up to 10^8 in magnitude
 constexpr int MAX_WIDTH_TRIED = 24;
 constexpr std::uint64_t SEED = 20240611;
@@ -42,7 +42,8 @@ struct Tally {
   std::uint64_t differed = 0;
   std::string examples;
 
-  void compare(const char* expected, int expectedLength, const char* written, const char* end, const std::string& what) {
+  void compare(const char* expected, int expectedLength, const char* written, const char* end,
+               const std::string& what) {
     ++compared;
     if (end != nullptr && end - written == expectedLength &&
         std::memcmp(written, expected, static_cast<std::size_t>(expectedLength)) == 0) {
@@ -78,8 +79,9 @@ void compareFixed(Tally& tally, double value, FixedFormat format) {
   char written[TEXT_ROOM];
   const int expectedLength = std::snprintf(expected, sizeof expected, "%0*.*f", format.width, format.decimals, value);
   const char* end = writeFixed(written, written + FIXED_TEXT_BYTES, value, format);
-  tally.compare(expected, expectedLength, written, end,
-                described(value, ("%0" + std::to_string(format.width) + "." + std::to_string(format.decimals) + "f").c_str()));
+  tally.compare(
+      expected, expectedLength, written, end,
+      described(value, ("%0" + std::to_string(format.width) + "." + std::to_string(format.decimals) + "f").c_str()));
 }
 
 void compareLong(Tally& tally, long value) {
@@ -137,7 +139,8 @@ void compareHalfways(Tally& tally, Random& random, std::uint64_t count, const Pr
     const auto integerBits = static_cast<int>(random() % static_cast<std::uint64_t>(largestIntegerBits));
     const std::uint64_t integer = integerBits == 0 ? 0 : random() >> (64 - integerBits);
     const std::uint64_t odd = (random() % fractions) | 1;
-    const double half = randomSign(random) * std::ldexp(static_cast<double>((integer << fractionBits) | odd), -fractionBits);
+    const double half =
+        randomSign(random) * std::ldexp(static_cast<double>((integer << fractionBits) | odd), -fractionBits);
     compareFixed(tally, half, format);
     compareFixed(tally, std::nextafter(half, std::numeric_limits<double>::infinity()), format);
     compareFixed(tally, std::nextafter(half, -std::numeric_limits<double>::infinity()), format);

@@ -13,8 +13,8 @@ std::string segyioDifferences(const std::string& segyFile, const ExpectedSegy& e
   const std::string expectationFile = segyFile + ".expected.json";
   {
     std::ofstream json(expectationFile);
-    json << "{\"endian\": \"" << (expected.bigEndian ? "big" : "little") << "\", \"samples_per_trace\": "
-         << expected.samplesPerTrace << ", \"traces\": [";
+    json << "{\"endian\": \"" << (expected.bigEndian ? "big" : "little")
+         << "\", \"samples_per_trace\": " << expected.samplesPerTrace << ", \"traces\": [";
     for (std::size_t t = 0; t < expected.traces.size(); ++t) {
       json << (t == 0 ? "[" : ", [");
       for (std::size_t i = 0; i < expected.traces[t].size(); ++i) json << (i == 0 ? "" : ",") << expected.traces[t][i];

@@ -32,10 +32,12 @@ TEST_F(Settings, AreSavedAtQuitInOrderAndRestoredAtTheNextStart) {
             "[VESKCONV]\n"
             "Window Coordinates - top=80\n"
             "Window Coordinates - left=120\n"
-            "Last VSK File Name=" + survey + "\n"
-            "Enable Processing Information=0\n"
-            "MOTOROLA Memory Model=1\n"
-            "Use Ship Coordinates=0\n");
+            "Last VSK File Name=" +
+                survey +
+                "\n"
+                "Enable Processing Information=0\n"
+                "MOTOROLA Memory Model=1\n"
+                "Use Ship Coordinates=0\n");
 
   start();
   EXPECT_EQ(windowRect(window).left, 120);
@@ -53,8 +55,7 @@ TEST_F(Settings, AreSavedAtQuitInOrderAndRestoredAtTheNextStart) {
 }
 
 TEST_F(Settings, AnyNonzeroFlagReadsAsOnAndIsWrittenBackAsOne) {
-  writeSettings(
-      "[VESKCONV]\nEnable Processing Information=2\nMOTOROLA Memory Model=2\nUse Ship Coordinates=7\n");
+  writeSettings("[VESKCONV]\nEnable Processing Information=2\nMOTOROLA Memory Model=2\nUse Ship Coordinates=7\n");
   start();
   EXPECT_TRUE(checked(IDC_VERBOSE));
   EXPECT_TRUE(checked(IDC_BIG_ENDIAN));

@@ -54,8 +54,8 @@ TEST_F(StartAndQuit, FirstStartWithoutSettingsShowsTheDefaults) {
   EXPECT_EQ(text(IDC_STATUS), " Ready");
   EXPECT_TRUE(ui.menuItemChecked(window, IDM_PROCESSING_INFO));
   EXPECT_TRUE(checked(IDC_VERBOSE));
-  for (int field : {IDC_PING_NUMBER, IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2, IDC_SENSOR_POSITION_1,
-                    IDC_SENSOR_POSITION_2}) {
+  for (int field :
+       {IDC_PING_NUMBER, IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2, IDC_SENSOR_POSITION_1, IDC_SENSOR_POSITION_2}) {
     EXPECT_EQ(text(field), "") << field;
   }
   EXPECT_TRUE(checked(IDC_LITTLE_ENDIAN));
@@ -100,7 +100,8 @@ TEST_F(StartAndQuit, ADeferredCommandArmedTwiceRunsOnce) {
 TEST_F(StartAndQuit, CommandsWithoutAHandlerAtTheWindowChangeNothing) {
   start();
   const auto before = snapshot(ui, window);
-  for (int command : {UNHANDLED_COMMAND, 118, CMD_CONVERTER_EXIT, CMD_CONVERTER_RUN, CMD_SCANNER_EXIT, CMD_SCANNER_RUN}) {
+  for (int command :
+       {UNHANDLED_COMMAND, 118, CMD_CONVERTER_EXIT, CMD_CONVERTER_RUN, CMD_SCANNER_EXIT, CMD_SCANNER_RUN}) {
     postCommand(window, command);
   }
   settle();

@@ -49,7 +49,8 @@ vsk::Ping pingOf(const vsk::FileSpec& spec, int ping) {
     channel.timeDuration = PING_DURATION;
     channel.sampleCount = entry.samplesPerChannel;
     std::vector<std::uint16_t> values(entry.samplesPerChannel);
-    for (std::uint32_t i = 0; i < entry.samplesPerChannel; ++i) values[i] = sampleValue(ping, static_cast<int>(position), i);
+    for (std::uint32_t i = 0; i < entry.samplesPerChannel; ++i)
+      values[i] = sampleValue(ping, static_cast<int>(position), i);
     if (entry.bytesPerSample == 1) {
       std::vector<std::uint8_t> bytes(values.begin(), values.end());
       channel.samples = vsk::samples8(bytes);

@@ -177,7 +177,6 @@ std::vector<std::filesystem::path> BatchTest::pendingFolders(const std::filesyst
   return found;
 }
 
-
 // waitid with WNOWAIT looks at the batch without taking its end from finish().
 bool BatchTest::underWay(const RunningBatch& batch, const std::string& output, bool hold) const {
   const std::filesystem::path file(path(output));
@@ -255,10 +254,10 @@ vsk::FileSpec fourPairs(std::uint32_t samples) {
   vsk::FileSpec spec;
   for (std::uint8_t pair = 0; pair < 4; ++pair) {
     const float frequency = 100.0f * static_cast<float>(pair + 1);
-    spec.sonarChannels.push_back(survey_files::channel(survey_files::PORT, static_cast<std::uint8_t>(2 * pair),
-                                                       frequency, samples));
-    spec.sonarChannels.push_back(survey_files::channel(survey_files::STARBOARD,
-                                                       static_cast<std::uint8_t>(2 * pair + 1), frequency, samples));
+    spec.sonarChannels.push_back(
+        survey_files::channel(survey_files::PORT, static_cast<std::uint8_t>(2 * pair), frequency, samples));
+    spec.sonarChannels.push_back(
+        survey_files::channel(survey_files::STARBOARD, static_cast<std::uint8_t>(2 * pair + 1), frequency, samples));
   }
   return spec;
 }

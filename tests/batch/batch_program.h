@@ -14,7 +14,7 @@
 #include <vector>
 
 struct BatchRun {
-  int exitCode = -1;   // 128 + the signal when a signal ended it
+  int exitCode = -1;  // 128 + the signal when a signal ended it
   std::string out;
   std::string err;
 };
@@ -67,7 +67,6 @@ class BatchTest : public ProgramTest {
   static void release(int holder);
   bool exists(const std::string& file) const;
 };
-
 
 // Sub-channels 0 to 7: four port/starboard pairs at 100, 200, 300 and 400 kHz.
 vsk::FileSpec fourPairs(std::uint32_t samples);

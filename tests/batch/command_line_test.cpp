@@ -17,7 +17,8 @@ TEST_F(BatchCommandLine, HelpGoesToStandardOutput) {
   EXPECT_EQ(run.err, "");
   const BatchRun version = runBatch({"--version"});
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out.rfind(std::string("veskconv-batch (VESKCONV) ") + PROGRAM_VERSION + "\n", 0), 0u) << version.out;
+  EXPECT_EQ(version.out.rfind(std::string("veskconv-batch (VESKCONV) ") + PROGRAM_VERSION + "\n", 0), 0u)
+      << version.out;
 }
 
 TEST_F(BatchCommandLine, UsageErrorsConvertNothingAndSayWhatIsWrongInOneLine) {

@@ -89,7 +89,6 @@ TEST_F(BatchConversion, SeveralInputsGoIntoTheOutputFolderUnderTheirOwnNames) {
       << run.err;
 }
 
-
 // The batch and a user at the window, with the same file and the same clicks.
 struct WindowCase {
   const char* name;
@@ -123,19 +122,18 @@ TEST_P(BatchSameAsTheWindow, WritesTheSameBytes) {
   EXPECT_TRUE(fileBytes(path("batch/line.SEG")) == windowBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clicks, BatchSameAsTheWindow,
-    ::testing::Values(WindowCase{"pair", {"-c", "pair1"}, {IDC_PAIR_1}},
-                      WindowCase{"pairBigEndianSensor",
-                                 {"-c", "pair2", "--byte-order", "big", "--positions", "sensor"},
-                                 {IDC_PAIR_2, IDC_BIG_ENDIAN, IDC_SENSOR}},
-                      WindowCase{"reversedChannelSensor",
-                                 {"-c", "ch1", "--reverse", "--positions", "sensor"},
-                                 {IDC_CHANNEL_1, IDC_SENSOR, IDC_REVERSE_SAMPLES}},
-                      WindowCase{"subbottomBigEndian",
-                                 {"--byte-order", "big", "-c", "subbottom"},
-                                 {IDC_SUBBOTTOM, IDC_LITTLE_ENDIAN}}),
-    caseName<WindowCase>);
+INSTANTIATE_TEST_SUITE_P(Clicks, BatchSameAsTheWindow,
+                         ::testing::Values(WindowCase{"pair", {"-c", "pair1"}, {IDC_PAIR_1}},
+                                           WindowCase{"pairBigEndianSensor",
+                                                      {"-c", "pair2", "--byte-order", "big", "--positions", "sensor"},
+                                                      {IDC_PAIR_2, IDC_BIG_ENDIAN, IDC_SENSOR}},
+                                           WindowCase{"reversedChannelSensor",
+                                                      {"-c", "ch1", "--reverse", "--positions", "sensor"},
+                                                      {IDC_CHANNEL_1, IDC_SENSOR, IDC_REVERSE_SAMPLES}},
+                                           WindowCase{"subbottomBigEndian",
+                                                      {"--byte-order", "big", "-c", "subbottom"},
+                                                      {IDC_SUBBOTTOM, IDC_LITTLE_ENDIAN}}),
+                         caseName<WindowCase>);
 
 TEST_F(BatchConversion, ThePositionSourceReachesTheTraceHeaders) {
   writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(SAMPLES), PINGS);
@@ -156,8 +154,7 @@ TEST_F(BatchConversion, ProgressIsRedrawnInPlaceOnATerminal) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.err.find("\r\033[Kline.vsk: counting pings "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("\r\033[Kline.vsk: 400 pings, 0%\r\033[K"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("\r\033[Kline.vsk: 400 pings, 100% -> line.SEG\r\n1 of 1 files converted"),
-            std::string::npos)
+  EXPECT_NE(run.err.find("\r\033[Kline.vsk: 400 pings, 100% -> line.SEG\r\n1 of 1 files converted"), std::string::npos)
       << run.err;
 }
 

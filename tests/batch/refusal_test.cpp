@@ -131,8 +131,8 @@ TEST_F(BatchRefusal, AnOutputInUseElsewhereIsTheWindowsErrorAndStaysAsItWas) {
   good("line.vsk");
   place("line.SEG");
   // Another program holds it open without sharing.
-  HANDLE holder = CreateFileA(path("line.SEG").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+  HANDLE holder =
+      CreateFileA(path("line.SEG").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const BatchRun run = runBatch({"-c", "pair1", "line.vsk"});
   CloseHandle(holder);
@@ -160,8 +160,9 @@ TEST_F(BatchRefusal, AWarningOfTheSurveyIsShownAndTheInputStillConverts) {
 
 TEST_F(BatchRefusal, NoSettingsFileIsReadOrWritten) {
   good("line.vsk");
-  const std::string settings = "[VESKCONV]\nMOTOROLA Memory Model=1\nUse Ship Coordinates=0\n"
-                               "Enable Processing Information=0\nLast VSK File Name=elsewhere.vsk\n";
+  const std::string settings =
+      "[VESKCONV]\nMOTOROLA Memory Model=1\nUse Ship Coordinates=0\n"
+      "Enable Processing Information=0\nLast VSK File Name=elsewhere.vsk\n";
   writeSettings(settings);
   ASSERT_EQ(runBatch({"-c", "pair1", "line.vsk"}).exitCode, 0);
   EXPECT_EQ(settingsText(), settings);

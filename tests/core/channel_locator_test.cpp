@@ -44,16 +44,19 @@ TEST_F(ChannelLocator, OneChannelSitsBehindThePingHeader) {
 }
 
 TEST_F(ChannelLocator, StepsByThePreviousChannelsCountAndWidth) {
-  locate({channelSpec(1, 0, 1), channelSpec(2, 1, 1)}, {pingChannel(0, bytes(1000), 1000), pingChannel(1, bytes(5), 5)});
+  locate({channelSpec(1, 0, 1), channelSpec(2, 1, 1)},
+         {pingChannel(0, bytes(1000), 1000), pingChannel(1, bytes(5), 5)});
   EXPECT_EQ(offset(1), 256 + 64 + 1000);
 
-  locate({channelSpec(1, 0, 2), channelSpec(2, 1, 2)}, {pingChannel(0, bytes(4000), 2000), pingChannel(1, bytes(2), 1)});
+  locate({channelSpec(1, 0, 2), channelSpec(2, 1, 2)},
+         {pingChannel(0, bytes(4000), 2000), pingChannel(1, bytes(2), 1)});
   EXPECT_EQ(offset(1), 256 + 64 + 4000);
   EXPECT_EQ(channelNumber(context->channelData[1]), 1);
 }
 
 TEST_F(ChannelLocator, CountZeroStepsByTheEntrysSamplesPerChannel) {
-  locate({channelSpec(1, 0, 2, 300), channelSpec(2, 1, 2, 7)}, {pingChannel(0, bytes(600), 0), pingChannel(1, bytes(14), 0)});
+  locate({channelSpec(1, 0, 2, 300), channelSpec(2, 1, 2, 7)},
+         {pingChannel(0, bytes(600), 0), pingChannel(1, bytes(14), 0)});
   EXPECT_EQ(offset(1), 256 + 64 + 600);
   EXPECT_EQ(channelStoredSamples(context.get(), 0), 300u);
   EXPECT_EQ(channelStoredSamples(context.get(), 1), 7u);
@@ -99,11 +102,13 @@ TEST_F(ChannelLocator, ChannelsThatDoNotFitTheRecordAreAbsent) {
 TEST_F(ChannelLocator, CountsFromTheRecordAreNotTrusted) {
   // A header claiming far more samples than the record holds, then channels
   // the ping count announces but the record does not have.
-  locate({channelSpec(1, 0), channelSpec(2, 1)}, {pingChannel(0, bytes(20), 0xFFFFFFFFu), pingChannel(1, bytes(20), 10)});
+  locate({channelSpec(1, 0), channelSpec(2, 1)},
+         {pingChannel(0, bytes(20), 0xFFFFFFFFu), pingChannel(1, bytes(20), 10)});
   EXPECT_EQ(offset(0), -1);
   EXPECT_EQ(offset(1), -1);
 
-  locate({channelSpec(1, 0, 2, 0xFFFFFFFFu), channelSpec(2, 1)}, {pingChannel(0, bytes(20), 0), pingChannel(1, bytes(20), 10)});
+  locate({channelSpec(1, 0, 2, 0xFFFFFFFFu), channelSpec(2, 1)},
+         {pingChannel(0, bytes(20), 0), pingChannel(1, bytes(20), 10)});
   EXPECT_EQ(offset(0), -1);
 
   locate({channelSpec(1, 0), channelSpec(2, 1), channelSpec(0, 2)}, {pingChannel(0, bytes(20), 10)});

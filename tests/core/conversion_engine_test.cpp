@@ -52,14 +52,16 @@ std::vector<vsk::Ping> pings(int count, std::uint32_t samples, const std::vector
   return result;
 }
 
-std::uint16_t sampleAt(const std::vector<unsigned char>& file, std::size_t trace, std::uint32_t samplesPerTrace, std::uint32_t i) {
+std::uint16_t sampleAt(const std::vector<unsigned char>& file, std::size_t trace, std::uint32_t samplesPerTrace,
+                       std::uint32_t i) {
   const std::size_t at = REEL_HEADER_BYTES + trace * (TRACE_HEADER_BYTES + TRACE_BYTES_PER_SAMPLE * samplesPerTrace) +
                          TRACE_HEADER_BYTES + TRACE_BYTES_PER_SAMPLE * i;
   return static_cast<std::uint16_t>(file[at] | (file[at + 1] << 8));
 }
 
 std::uint32_t fieldRecordOf(const std::vector<unsigned char>& file, std::size_t trace, std::uint32_t samplesPerTrace) {
-  const std::size_t at = REEL_HEADER_BYTES + trace * (TRACE_HEADER_BYTES + TRACE_BYTES_PER_SAMPLE * samplesPerTrace) + 8;
+  const std::size_t at =
+      REEL_HEADER_BYTES + trace * (TRACE_HEADER_BYTES + TRACE_BYTES_PER_SAMPLE * samplesPerTrace) + 8;
   std::uint32_t value;
   std::memcpy(&value, file.data() + at, sizeof value);
   return value;
@@ -107,7 +109,8 @@ TEST_F(ConversionEngine, SurveyWithoutSonarPingsWritesNothing) {
 }
 
 TEST_F(ConversionEngine, PingWithoutTheSelectionShowsNoDataAndGivesNoTrace) {
-  std::vector<vsk::Ping> survey = {ping(1, {1, 2}, 10), ping(2, {0, 1, 2}, 10), ping(3, {0, 2}, 10), ping(4, {0, 1}, 10)};
+  std::vector<vsk::Ping> survey = {ping(1, {1, 2}, 10), ping(2, {0, 1, 2}, 10), ping(3, {0, 2}, 10),
+                                   ping(4, {0, 1}, 10)};
   writeSurvey(pairAndSubbottom(), survey);
   open();
   choose(PAIR_1, 0, 10, 0.01f);
@@ -417,7 +420,8 @@ TEST_F(ConversionEngine, SampleBufferThatCannotBeHadEndsTheRun) {
     setrlimit(RLIMIT_AS, &limit);
     runConversion(context.get(), events);
     const bool emptied = readWholeFile(segyPath).empty();
-    _exit(context->conversionOutcome == CONVERSION_OUT_OF_MEMORY && emptied && context->traceSamples == nullptr ? 0 : 1);
+    _exit(context->conversionOutcome == CONVERSION_OUT_OF_MEMORY && emptied && context->traceSamples == nullptr ? 0
+                                                                                                                : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);

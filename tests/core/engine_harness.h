@@ -92,14 +92,16 @@ class EngineTest : public ::testing::Test {
   // Opens both files as the program does and reads the header as the survey
   // does; the channel geometry comes from the caller, as the survey's tables.
   void open() {
-    context->sonarFile = CreateFileA(sonarPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    context->sonarFile =
+        CreateFileA(sonarPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(context->sonarFile, INVALID_HANDLE_VALUE);
     context->sonarFileOpen = 1;
     DWORD unused = 0;
     ASSERT_EQ(ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused), VSK_OK);
     context->sonarFileSize = fileSize64(context->sonarFile);
     std::snprintf(context->segyFileName, sizeof context->segyFileName, "%s", segyPath.c_str());
-    context->segyFile = CreateFileA(segyPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    context->segyFile =
+        CreateFileA(segyPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(context->segyFile, INVALID_HANDLE_VALUE);
     context->segyFileOpen = 1;
   }

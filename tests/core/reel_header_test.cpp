@@ -1,5 +1,5 @@
-#include "core/converter_context.h"
 #include "core/reel_header.h"
+#include "core/converter_context.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,8 @@ constexpr int TEXT_LINES = 40;
 struct ReelHeader : ::testing::Test {
   std::unique_ptr<ConverterContext> context = std::make_unique<ConverterContext>();
 
-  void build(const char* segyName, std::int32_t traces, std::uint32_t samples, float duration, std::uint32_t bigEndian = 0) {
+  void build(const char* segyName, std::int32_t traces, std::uint32_t samples, float duration,
+             std::uint32_t bigEndian = 0) {
     std::strncpy(context->segyFileName, segyName, PATH_BUFFER_SIZE - 1);
     context->bigEndian = bigEndian;
     BuildReelHeader(context.get(), traces, samples, duration);
@@ -24,7 +25,9 @@ struct ReelHeader : ::testing::Test {
     return std::string(reinterpret_cast<const char*>(context->headerBuffer) + (number - 1) * LINE_CHARS, LINE_CHARS);
   }
   // Columns counted from 1, both ends included.
-  std::string columns(int number, int first, int last) const { return line(number).substr(first - 1, last - first + 1); }
+  std::string columns(int number, int first, int last) const {
+    return line(number).substr(first - 1, last - first + 1);
+  }
   // Two bytes at SEG-Y file byte numbers (from 1), as they lie in the file.
   std::pair<int, int> fileBytes(int segyByte) const {
     return {context->headerBuffer[segyByte - 1], context->headerBuffer[segyByte]};
@@ -79,7 +82,8 @@ const char* const FORM_FOR_LINE1[TEXT_LINES] = {
 
 TEST_F(ReelHeader, TextHeaderIsTheFormLineByLine) {
   build("/survey/out/LINE1.sgy", 2, 2000, 0.2f);
-  for (int number = 1; number <= TEXT_LINES; ++number) EXPECT_EQ(line(number), FORM_FOR_LINE1[number - 1]) << "line " << number;
+  for (int number = 1; number <= TEXT_LINES; ++number)
+    EXPECT_EQ(line(number), FORM_FOR_LINE1[number - 1]) << "line " << number;
 }
 
 TEST_F(ReelHeader, BinaryHeaderLittleEndian) {

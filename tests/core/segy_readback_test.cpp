@@ -83,7 +83,8 @@ std::vector<vsk::Ping> surveyPings(std::uint16_t navigationUnits) {
     ping.auxiliaryAltitude = p == 4 ? 5.5f : 0.4f;
     for (const SurveyChannel& channel : layout[p]) {
       const std::uint16_t width = file.sonarChannels[channel.number].bytesPerSample;
-      const std::uint32_t stored = channel.headerCount != 0 ? channel.headerCount : file.sonarChannels[channel.number].samplesPerChannel;
+      const std::uint32_t stored =
+          channel.headerCount != 0 ? channel.headerCount : file.sonarChannels[channel.number].samplesPerChannel;
       std::vector<std::uint8_t> bytes(std::size_t{stored} * width);
       for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(nextRandom(state));
       vsk::PingChannel data = pingChannel(channel.number, bytes, channel.headerCount);
@@ -100,8 +101,8 @@ std::int32_t truncated(double value) { return static_cast<std::int32_t>(value); 
 std::int16_t low16(std::int32_t value) { return static_cast<std::int16_t>(value); }
 
 // The trace the engine must write for channel position q of a ping.
-std::string expectedTrace(const Case& c, const vsk::FileSpec& file, const vsk::Ping& ping, int pingNumber, std::size_t q,
-                          int traceNumber, bool reversed) {
+std::string expectedTrace(const Case& c, const vsk::FileSpec& file, const vsk::Ping& ping, int pingNumber,
+                          std::size_t q, int traceNumber, bool reversed) {
   const bool degrees = c.navigationUnits != 0;
   const double x = c.useShipCoordinates != 0 ? ping.shipX : ping.sensorX;
   const double y = c.useShipCoordinates != 0 ? ping.shipY : ping.sensorY;
@@ -135,7 +136,8 @@ std::string expectedTrace(const Case& c, const vsk::FileSpec& file, const vsk::P
   };
   std::ostringstream json;
   json << "{\"fields\": {";
-  for (std::size_t i = 0; i < std::size(fields); ++i) json << (i ? ", " : "") << '"' << fields[i].first << "\": " << fields[i].second;
+  for (std::size_t i = 0; i < std::size(fields); ++i)
+    json << (i ? ", " : "") << '"' << fields[i].first << "\": " << fields[i].second;
   json << "}, \"samples\": [";
   const vsk::ChannelSpec& entry = file.sonarChannels[q];
   const bool eightBit = entry.bytesPerSample == 1;

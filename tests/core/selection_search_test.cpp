@@ -1,6 +1,6 @@
+#include "core/selection_search.h"
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
-#include "core/selection_search.h"
 #include "sonar_memory.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +92,8 @@ TEST_F(SelectionSearch, ReversalRules) {
   context->reverseSamples = 1;
   for (int selection : {PAIR_1, SUBBOTTOM, SINGLE_1, SINGLE_8}) {
     context->channelSelection = selection;
-    for (int position : {0, 1, 2}) EXPECT_TRUE(firstTraceReversed(context.get(), position)) << selection << " " << position;
+    for (int position : {0, 1, 2})
+      EXPECT_TRUE(firstTraceReversed(context.get(), position)) << selection << " " << position;
   }
 }
 

@@ -34,7 +34,8 @@ inline vsk::ChannelSpec channelSpec(std::uint8_t type, std::uint8_t subChannel, 
   return entry;
 }
 
-inline vsk::PingChannel pingChannel(std::uint16_t number, std::vector<std::uint8_t> samples, std::uint32_t sampleCount) {
+inline vsk::PingChannel pingChannel(std::uint16_t number, std::vector<std::uint8_t> samples,
+                                    std::uint32_t sampleCount) {
   vsk::PingChannel channel;
   channel.channelNumber = number;
   channel.sampleCount = sampleCount;

@@ -1,7 +1,7 @@
+#include "core/trace_header.h"
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
 #include "core/reel_header.h"
-#include "core/trace_header.h"
 #include "sonar_memory.h"
 
 #include <gtest/gtest.h>
@@ -70,8 +70,8 @@ struct TraceHeader : ::testing::Test {
 };
 
 // Every byte the header may set, by SEG-Y byte number and width.
-const std::pair<int, int> SET_FIELDS[] = {{9, 4},  {13, 4}, {29, 2}, {49, 4},  {61, 4},  {69, 2},  {71, 2},
-                                          {73, 4}, {77, 4}, {81, 4}, {85, 4},  {89, 2},  {109, 2}, {115, 2},
+const std::pair<int, int> SET_FIELDS[] = {{9, 4},   {13, 4},  {29, 2},  {49, 4},  {61, 4},  {69, 2},  {71, 2},
+                                          {73, 4},  {77, 4},  {81, 4},  {85, 4},  {89, 2},  {109, 2}, {115, 2},
                                           {117, 2}, {119, 2}, {157, 2}, {159, 2}, {161, 2}, {163, 2}, {165, 2}};
 
 TEST_F(TraceHeader, MetresFromTheShip) {

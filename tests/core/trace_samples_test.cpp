@@ -1,6 +1,6 @@
+#include "core/trace_samples.h"
 #include "core/channel_locator.h"
 #include "core/converter_context.h"
-#include "core/trace_samples.h"
 #include "sonar_memory.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +52,8 @@ TEST_F(TraceSamples, EightBitSamplesAreScaledBy128) {
   EXPECT_EQ(fileBytes(), (std::vector<int>{0x80, 0x7F, 0x80, 0x00, 0x00, 0x00}));
   form(3, entry, pingChannel(0, vsk::samples8({255, 1, 0}), 3), false, 1);
   EXPECT_EQ(fileBytes(), (std::vector<int>{0x7F, 0x80, 0x00, 0x80, 0x00, 0x00}));
-  EXPECT_EQ(form(3, entry, pingChannel(0, vsk::samples8({255, 1, 7}), 3), true), (std::vector<std::uint16_t>{896, 128, 0x7F80}));
+  EXPECT_EQ(form(3, entry, pingChannel(0, vsk::samples8({255, 1, 7}), 3), true),
+            (std::vector<std::uint16_t>{896, 128, 0x7F80}));
 }
 
 TEST_F(TraceSamples, SixteenBitSamplesAreCopiedUnscaled) {
@@ -77,7 +78,8 @@ TEST_F(TraceSamples, LongerChannelIsCutShorterOneIsPaddedWithZeros) {
   EXPECT_EQ(form(4, entry, two, true), (std::vector<std::uint16_t>{21, 20, 0, 0}));
 
   const vsk::ChannelSpec eightBit = channelSpec(0, 0, 1);
-  EXPECT_EQ(form(4, eightBit, pingChannel(0, vsk::samples8({1, 2}), 2), true), (std::vector<std::uint16_t>{256, 128, 0, 0}));
+  EXPECT_EQ(form(4, eightBit, pingChannel(0, vsk::samples8({1, 2}), 2), true),
+            (std::vector<std::uint16_t>{256, 128, 0, 0}));
 }
 
 TEST_F(TraceSamples, CountZeroTakesTheEntrysSamples) {
@@ -108,7 +110,8 @@ TEST_F(TraceSamples, EveryFormOverSeveralBlocks) {
       for (std::uint32_t bigEndian : {0u, 1u}) {
         const vsk::PingChannel channel =
             eightBit ? pingChannel(0, vsk::samples8(bytes8), STORED) : sixteenBit(values16, STORED);
-        const std::vector<std::uint16_t> got = form(SAMPLES, channelSpec(0, 0, eightBit ? 1 : 2), channel, reversed, bigEndian);
+        const std::vector<std::uint16_t> got =
+            form(SAMPLES, channelSpec(0, 0, eightBit ? 1 : 2), channel, reversed, bigEndian);
         for (std::uint32_t i = 0; i < SAMPLES; ++i) {
           const std::uint32_t from = reversed ? STORED - 1 - i : i;
           std::uint16_t want = eightBit ? static_cast<std::uint16_t>(bytes8[from] << 7) : values16[from];

@@ -113,9 +113,7 @@ TEST_F(FileServices, OnlyRegularFilesOpenAndNothingBlocks) {
   std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-  const auto refused = [](HANDLE h, DWORD error) {
-    return h == INVALID_HANDLE_VALUE && GetLastError() == error;
-  };
+  const auto refused = [](HANDLE h, DWORD error) { return h == INVALID_HANDLE_VALUE && GetLastError() == error; };
   for (const std::string& name : {fifo, socketPath, std::string("/dev/null"), std::string("/dev/zero")}) {
     EXPECT_TRUE(inChildWithinSeconds([&] { return refused(openRead(name), ERROR_BAD_FILE_TYPE); })) << name;
     EXPECT_TRUE(inChildWithinSeconds([&] { return refused(createWrite(name), ERROR_BAD_FILE_TYPE); })) << name;

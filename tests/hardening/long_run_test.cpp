@@ -56,11 +56,16 @@ vsk::FileSpec fourPairs() {
 
 const std::vector<Survey>& surveys() {
   static const std::vector<Survey> all = {
-      {"pairs.vsk", survey_files::twoPairsAndSubbottom(64), 5,
-       {IDC_PAIR_1, IDC_PAIR_2, IDC_SUBBOTTOM, IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3, IDC_CHANNEL_4, IDC_CHANNEL_5}},
+      {"pairs.vsk",
+       survey_files::twoPairsAndSubbottom(64),
+       5,
+       {IDC_PAIR_1, IDC_PAIR_2, IDC_SUBBOTTOM, IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3, IDC_CHANNEL_4,
+        IDC_CHANNEL_5}},
       {"eight_bit.vsk", eightBitDegrees(), 4, {IDC_PAIR_1, IDC_SUBBOTTOM, IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3}},
       {"long_traces.vsk", survey_files::twoPairsAndSubbottom(1500), 3, {IDC_PAIR_2, IDC_SUBBOTTOM, IDC_CHANNEL_4}},
-      {"four_pairs.vsk", fourPairs(), 6,
+      {"four_pairs.vsk",
+       fourPairs(),
+       6,
        {IDC_PAIR_1, IDC_PAIR_2, IDC_PAIR_3, IDC_PAIR_4, IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3, IDC_CHANNEL_4,
         IDC_CHANNEL_5, IDC_CHANNEL_6, IDC_CHANNEL_7, IDC_CHANNEL_8}},
   };

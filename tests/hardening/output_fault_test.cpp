@@ -67,7 +67,8 @@ TEST_F(OutputFaults, ADiskThatFillsDuringTheConversionEndsInAnEmptySegyFile) {
 
 TEST_F(OutputFaults, AWriteFailureAtAnyPointEndsInAnEmptySegyFile) {
   // The reel header itself, the first gathered traces, and late in the run.
-  for (const std::uint64_t budget : {std::uint64_t{0}, REEL_HEADER_BYTES + SOME_TRACE_BYTES, segySize(2 * PINGS - 3, SAMPLES)}) {
+  for (const std::uint64_t budget :
+       {std::uint64_t{0}, REEL_HEADER_BYTES + SOME_TRACE_BYTES, segySize(2 * PINGS - 3, SAMPLES)}) {
     SCOPED_TRACE(budget);
     start();
     auto hook = std::make_shared<ByteBudget>(budget);

@@ -28,8 +28,8 @@ constexpr std::uint64_t SETTINGS_DISK_BYTES = 1 << 20;
 constexpr std::uintmax_t OVERSIZED_SETTINGS_BYTES = (std::uintmax_t{64} << 20) + 1;
 constexpr std::size_t NAME_LIMIT = PATH_BUFFER_SIZE - 1;
 
-const std::set<std::string> SAVED_KEYS = {KEY_WINDOW_TOP,   KEY_WINDOW_LEFT, KEY_LAST_SONAR_FILE,
-                                          KEY_PROCESSING_INFO, KEY_BIG_ENDIAN, KEY_SHIP_COORDINATES};
+const std::set<std::string> SAVED_KEYS = {KEY_WINDOW_TOP,      KEY_WINDOW_LEFT, KEY_LAST_SONAR_FILE,
+                                          KEY_PROCESSING_INFO, KEY_BIG_ENDIAN,  KEY_SHIP_COORDINATES};
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
@@ -154,8 +154,8 @@ TEST_F(SettingsFaults, ASettingsFileThatIsADanglingLinkStaysALink) {
 TEST_F(SettingsFaults, HostileVskNamesNeverInjectKeysOrSections) {
   const std::vector<std::pair<std::string, bool>> names = {
       // name, kept (false: it would break a line and is saved empty)
-      {"line\nfeed.vsk", false},     {"carriage\rreturn.vsk", false}, {"[VESKCONV].vsk", true},
-      {"sec]tion[.vsk", true},       {"key=value.vsk", true},         {";semicolon.vsk", true},
+      {"line\nfeed.vsk", false},      {"carriage\rreturn.vsk", false}, {"[VESKCONV].vsk", true},
+      {"sec]tion[.vsk", true},        {"key=value.vsk", true},         {";semicolon.vsk", true},
       {" blanks around .vsk ", true}, {"\"quoted\".vsk", true},
   };
   for (const auto& [name, kept] : names) {

@@ -84,7 +84,8 @@ TEST_F(PlatformCrossThreadSend, ABurstOfUpdatesIsReportedOnce) {
     if (controlId == IDC_BAR) ++reports;
   });
   std::thread worker([window] {
-    for (int i = 1; i <= UPDATES; ++i) SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, static_cast<WPARAM>(i % 100), 0);
+    for (int i = 1; i <= UPDATES; ++i)
+      SendDlgItemMessageA(window, IDC_BAR, PBM_SETPOS, static_cast<WPARAM>(i % 100), 0);
     PostMessageA(window, WM_COMMAND, REPORT, 0);
   });
   worker.join();

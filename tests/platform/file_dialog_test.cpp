@@ -103,7 +103,8 @@ TEST_F(PlatformFileDialog, ANameWithoutExtensionFindsTheFileWhateverItsCase) {
   frontEnd.cancelFileDialog();
   EXPECT_FALSE(GetOpenFileNameA(&d));
   ASSERT_EQ(frontEnd.messageBoxes().size(), 1u);
-  EXPECT_EQ(frontEnd.messageBoxes()[0].text, folder + "/line9.VSK\nFile not found.\nCheck the file name and try again.");
+  EXPECT_EQ(frontEnd.messageBoxes()[0].text,
+            folder + "/line9.VSK\nFile not found.\nCheck the file name and try again.");
 
   // The save dialog finds an existing output the same way, and asks first.
   const std::string output = folder + "/line8.seg";

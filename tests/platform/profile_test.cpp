@@ -243,8 +243,8 @@ TEST_F(ProfileTest, InjectingValuesAndNamesAreRefused) {
 
 TEST_F(ProfileTest, AwkwardPathsReadBackIdentical) {
   put("[VESKCONV]\nLast VSK File Name=old\nAfter=kept\n");
-  for (const char* path : {"/data/[line]=7;x.vsk", "  /lead/and/trail  ", "\t/tab\t", "\"/quoted/both\"",
-                           "\"/open", "/close\"", "\"", "/bytes/\xff\xfe\x80\xc3(.vsk", "a ; b = c [d]"}) {
+  for (const char* path : {"/data/[line]=7;x.vsk", "  /lead/and/trail  ", "\t/tab\t", "\"/quoted/both\"", "\"/open",
+                           "/close\"", "\"", "/bytes/\xff\xfe\x80\xc3(.vsk", "a ; b = c [d]"}) {
     ASSERT_TRUE(set("VESKCONV", "Last VSK File Name", path)) << path;
     EXPECT_EQ(get("VESKCONV", "Last VSK File Name"), path);
   }
@@ -259,11 +259,19 @@ TEST_F(ProfileTest, CodePageTextIsKeptByteForByte) {
     if (byte >= 0x20 && byte != 0x7F && byte != '[') text += static_cast<char>(byte);
     if (i % 64 == 0) text += "\t\v\f\n";
   }
-  put(text + "\n[VESKCONV]\nName=ab\xff\x80" "cd\n[After]\n" + text);
-  EXPECT_EQ(get("VESKCONV", "Name"), "ab\xff\x80" "cd");
+  put(text +
+      "\n[VESKCONV]\nName=ab\xff\x80"
+      "cd\n[After]\n" +
+      text);
+  EXPECT_EQ(get("VESKCONV", "Name"),
+            "ab\xff\x80"
+            "cd");
   EXPECT_EQ(get("VESKCONV", "Other", "d"), "d");
   ASSERT_TRUE(set("VESKCONV", "Flag", "1"));
-  EXPECT_EQ(contents(), text + "\n[VESKCONV]\nName=ab\xff\x80" "cd\nFlag=1\n[After]\n" + text);
+  EXPECT_EQ(contents(), text +
+                            "\n[VESKCONV]\nName=ab\xff\x80"
+                            "cd\nFlag=1\n[After]\n" +
+                            text);
   EXPECT_EQ(getInt("Flag", 0), 1u);
 }
 
@@ -304,9 +312,9 @@ TEST_F(ProfileTest, AHugeValueIsCutToTheBufferAndKept) {
 
   EXPECT_EQ(get("VESKCONV", "Huge"), huge.substr(0, kPathBuffer - 1));
   std::vector<char> whole(huge.size() + 1);
-  EXPECT_EQ(GetPrivateProfileStringA("VESKCONV", "Huge", "", whole.data(), static_cast<DWORD>(whole.size()),
-                                     file_.c_str()),
-            huge.size());
+  EXPECT_EQ(
+      GetPrivateProfileStringA("VESKCONV", "Huge", "", whole.data(), static_cast<DWORD>(whole.size()), file_.c_str()),
+      huge.size());
   EXPECT_EQ(std::string(whole.data()), huge);
   // 10^(2^20) - 1 modulo 2^32: 10^n ends in n zero bits once n >= 32.
   EXPECT_EQ(getInt("Digits", 0), 0xFFFFFFFFu);
@@ -361,10 +369,10 @@ TEST_F(ProfileTest, AReadOnlyFolderGivesFalseAndTheOldContents) {
   std::string const before = "[VESKCONV]\nName=old\n";
   put(before);
   // Group bits too: an unprivileged root keeps root's groups.
-  fs::permissions(file_, fs::perms::owner_write | fs::perms::owner_read | fs::perms::group_read |
-                             fs::perms::others_read);
-  fs::permissions(folder_, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
-                                              fs::perms::others_write));
+  fs::permissions(file_,
+                  fs::perms::owner_write | fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(folder_,
+                  fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write));
   {
     Unprivileged nobody;
     if (!nobody.ok()) {

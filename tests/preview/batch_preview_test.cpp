@@ -28,7 +28,8 @@ std::string describedByPil(const std::string& png) {
   if (python == nullptr || *python == '\0') return "VESK_TEST_PYTHON is not set";
   const std::string command = std::string(python) +
                               " -c 'import sys; from PIL import Image; p = Image.open(sys.argv[1]); "
-                              "print(p.mode, p.width, p.height, sum(p.getdata()))' '" + png + "' 2>&1";
+                              "print(p.mode, p.width, p.height, sum(p.getdata()))' '" +
+                              png + "' 2>&1";
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return "cannot run " + command;
   std::string text;

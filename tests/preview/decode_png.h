@@ -17,4 +17,3 @@ struct DecodedPicture {
 
 // Decodes a PNG file as 8-bit grey; false when the decoder cannot read it.
 bool decodePng(const std::string& file, DecodedPicture* picture);
-

@@ -35,20 +35,19 @@ bool decodePng(const std::string& file, DecodedPicture* picture) {
     const std::wstring name = codepage::toWide(file);
     UINT width = 0;
     UINT height = 0;
-    decoded =
-        SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                     reinterpret_cast<void**>(&factory.pointer))) &&
-        SUCCEEDED(factory.pointer->CreateDecoderFromFilename(name.c_str(), nullptr, GENERIC_READ,
-                                                             WICDecodeMetadataCacheOnDemand, &decoder.pointer)) &&
-        SUCCEEDED(decoder.pointer->GetFrame(0, &frame.pointer)) &&
-        SUCCEEDED(::WICConvertBitmapSource(GUID_WICPixelFormat8bppGray, frame.pointer, &grey.pointer)) &&
-        SUCCEEDED(grey.pointer->GetSize(&width, &height));
+    decoded = SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer))) &&
+              SUCCEEDED(factory.pointer->CreateDecoderFromFilename(name.c_str(), nullptr, GENERIC_READ,
+                                                                   WICDecodeMetadataCacheOnDemand, &decoder.pointer)) &&
+              SUCCEEDED(decoder.pointer->GetFrame(0, &frame.pointer)) &&
+              SUCCEEDED(::WICConvertBitmapSource(GUID_WICPixelFormat8bppGray, frame.pointer, &grey.pointer)) &&
+              SUCCEEDED(grey.pointer->GetSize(&width, &height));
     if (decoded) {
       picture->width = width;
       picture->height = height;
       picture->grey.assign(std::size_t{width} * height, 0);
-      decoded = SUCCEEDED(grey.pointer->CopyPixels(nullptr, width, static_cast<UINT>(picture->grey.size()),
-                                                   picture->grey.data()));
+      decoded = SUCCEEDED(
+          grey.pointer->CopyPixels(nullptr, width, static_cast<UINT>(picture->grey.size()), picture->grey.data()));
     }
   }
   if (started) ::CoUninitialize();

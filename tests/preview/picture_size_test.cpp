@@ -20,17 +20,17 @@ struct SizeCase {
 
 TEST(PictureGeometry, EachWayTheSmallestWholeFactorThatFitsIt) {
   const std::vector<SizeCase> cases = {
-      {2, 120, 9, 1, 1, 240, 9},             // small: every sample, every ping
-      {1, 2048, 4096, 1, 1, 2048, 4096},     // the largest picture at full size
+      {2, 120, 9, 1, 1, 240, 9},          // small: every sample, every ping
+      {1, 2048, 4096, 1, 1, 2048, 4096},  // the largest picture at full size
       {2, 1024, 1, 1, 1, 2048, 1},
-      {1, 2049, 10, 2, 1, 1025, 10},         // one column too many: the rows stay
-      {2, 1025, 1, 2, 1, 1026, 1},           // each trace reduced on its own
-      {1, 100, 4097, 1, 2, 100, 2049},       // one row too many: the columns stay
+      {1, 2049, 10, 2, 1, 1025, 10},    // one column too many: the rows stay
+      {2, 1025, 1, 2, 1, 1026, 1},      // each trace reduced on its own
+      {1, 100, 4097, 1, 2, 100, 2049},  // one row too many: the columns stay
       {1, 100, 40961, 1, 11, 100, 3724},
-      {2, 1500, 70000, 2, 18, 1500, 3889},   // the benchmark's line
+      {2, 1500, 70000, 2, 18, 1500, 3889},  // the benchmark's line
       {8, 1500, 70000, 6, 18, 2000, 3889},
-      {2, 22720, 12, 23, 1, 1976, 12},       // a short line of long traces: a row per ping
-      {1, 70000, 3, 35, 1, 2000, 3},         // longer traces than 16 bits count
+      {2, 22720, 12, 23, 1, 1976, 12},  // a short line of long traces: a row per ping
+      {1, 70000, 3, 35, 1, 2000, 3},    // longer traces than 16 bits count
   };
   for (const SizeCase& c : cases) {
     const PictureGeometry geometry = pictureGeometry(c.tracesPerRecord, c.samplesPerTrace, c.records);
@@ -74,8 +74,7 @@ class PictureSize : public PreviewTest {
 
 TEST_F(PictureSize, ASmallSurveyIsShownWhole) {
   const DecodedPicture picture = pictureOf(
-      "small", 120, 9, [](int ping, int, std::uint32_t i) { return static_cast<std::uint16_t>(ping * 100 + i); }, 1,
-      1);
+      "small", 120, 9, [](int ping, int, std::uint32_t i) { return static_cast<std::uint16_t>(ping * 100 + i); }, 1, 1);
   EXPECT_EQ(picture.width, 240u);
   EXPECT_EQ(picture.height, 9u);
 }

@@ -38,10 +38,9 @@ class SegyFile : public PreviewTest {
   // A pair of SAMPLES samples, PINGS pings, little-endian: its bytes.
   std::string pairFile() {
     const std::string survey = path("line.vsk");
-    EXPECT_TRUE(writePatternSurvey(survey, pairAndSubbottom(SAMPLES), PINGS,
-                                   [](int ping, int, std::uint32_t i) {
-                                     return static_cast<std::uint16_t>(ping * 300 + static_cast<int>(i) * 20);
-                                   }));
+    EXPECT_TRUE(writePatternSurvey(survey, pairAndSubbottom(SAMPLES), PINGS, [](int ping, int, std::uint32_t i) {
+      return static_cast<std::uint16_t>(ping * 300 + static_cast<int>(i) * 20);
+    }));
     convert(survey, path("line.SEG"), {IDC_PAIR_1});
     return bytesOf(path("line.SEG"));
   }
@@ -79,8 +78,9 @@ TEST_F(SegyFile, AFileThatDoesNotReadAsWrittenIsRefusedWithItsReason) {
   };
   std::vector<Fault> faults;
   faults.push_back({whole.substr(0, 100), "The file " + file + " is shorter than a SEG-Y reel header."});
-  faults.push_back({whole.substr(0, whole.size() - 1),
-                    "The file " + file + " ends inside trace 10: it is not the reel header and whole traces of 40 samples."});
+  faults.push_back(
+      {whole.substr(0, whole.size() - 1),
+       "The file " + file + " ends inside trace 10: it is not the reel header and whole traces of 40 samples."});
   faults.push_back({whole.substr(0, whole.size() - TRACE_BYTES),
                     "The file " + file + " ends inside record 5: its 9 traces are not whole records of 2."});
   std::string bytes = whole;
@@ -106,7 +106,8 @@ TEST_F(SegyFile, AFileThatDoesNotReadAsWrittenIsRefusedWithItsReason) {
   }
   const Preview missing = writePreview(path("missing.SEG"), path("missing.png"));
   EXPECT_EQ(missing.status, PreviewStatus::Failed);
-  EXPECT_EQ(missing.problem.rfind("The file [" + path("missing.SEG") + "] could not be read: ", 0), 0u) << missing.problem;
+  EXPECT_EQ(missing.problem.rfind("The file [" + path("missing.SEG") + "] could not be read: ", 0), 0u)
+      << missing.problem;
 }
 
 // The binary header holds 70000 - 65536 = 4464 samples per trace; the text

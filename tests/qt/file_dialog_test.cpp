@@ -345,9 +345,9 @@ TEST(QtFileDialog, SizeAndDateColumnsSortWithFoldersFirst) {
     // A click on the Size header sorts by size; another click turns the order round.
     QHeaderView* header = list->header();
     const auto clickHeader = [&](int section) {
-      QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                        QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
-                               header->height() / 2));
+      QTest::mouseClick(
+          header->viewport(), Qt::LeftButton, {},
+          QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2));
     };
     clickHeader(1);
     EXPECT_EQ(listed(dialog), (QStringList{QStringLiteral(".."), QStringLiteral("zeta"), QStringLiteral("empty.vsk"),
@@ -409,16 +409,16 @@ TEST(QtFileDialog, ANameTooLongIsSaidSoAndTheDialogStays) {
     });
     EXPECT_TRUE(chosen);
     EXPECT_EQ(path, folder.path() + "/" + tooLong.substr(1));
-    EXPECT_EQ(boxText, qs(folder.path() + "/" + tooLong) +
-                           QStringLiteral("\nThe file name is too long.\nThe whole path may hold at most %1 bytes.")
-                               .arg(limit - 1));
+    EXPECT_EQ(
+        boxText,
+        qs(folder.path() + "/" + tooLong) +
+            QStringLiteral("\nThe file name is too long.\nThe whole path may hold at most %1 bytes.").arg(limit - 1));
   }
 }
 
 TEST(QtFileDialog, CancelLeavesThePathAlone) {
   std::string path = "unchanged";
-  EXPECT_FALSE(runDialog(openRequest("x.vsk"), &path, [](QDialog* dialog) {
-    QTest::keyClick(dialog, Qt::Key_Escape);
-  }));
+  EXPECT_FALSE(
+      runDialog(openRequest("x.vsk"), &path, [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }));
   EXPECT_EQ(path, "unchanged");
 }

@@ -106,7 +106,8 @@ TEST_F(QtWindowTest, AWorkersSendIsCarriedOutWhileAMessageBoxIsUp) {
         });
       },
       [&] { return sent.load(); }, &finished);
-  MessageBoxA(window, "Error opening file [/data/caf\xE9.vsk].\nCheck for IN USE state.", "ERROR", MB_OK | MB_ICONERROR);
+  MessageBoxA(window, "Error opening file [/data/caf\xE9.vsk].\nCheck for IN USE state.", "ERROR",
+              MB_OK | MB_ICONERROR);
   if (worker.joinable()) worker.join();
   EXPECT_TRUE(finished.load());
   EXPECT_EQ(boxText, QStringLiteral("Error opening file [/data/caf\\xE9.vsk].\nCheck for IN USE state."));
@@ -138,9 +139,8 @@ TEST_F(QtWindowTest, AWorkersSendIsCarriedOutWhileTheFileDialogIsUp) {
 }
 
 TEST_F(QtWindowTest, BoxesShowTheIconTheirTypeAsksFor) {
-  const std::pair<UINT, QMessageBox::Icon> cases[] = {{MB_OK, QMessageBox::NoIcon},
-                                                      {MB_ICONERROR, QMessageBox::Critical},
-                                                      {MB_ICONWARNING, QMessageBox::Warning}};
+  const std::pair<UINT, QMessageBox::Icon> cases[] = {
+      {MB_OK, QMessageBox::NoIcon}, {MB_ICONERROR, QMessageBox::Critical}, {MB_ICONWARNING, QMessageBox::Warning}};
   for (const auto& [type, expected] : cases) {
     std::atomic<bool> finished{false};
     QMessageBox::Icon shown = QMessageBox::NoIcon;

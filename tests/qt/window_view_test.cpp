@@ -2,9 +2,9 @@
 // commands, and the model shown: drives the real widgets.
 #include "tests/qt/qt_test_support.h"
 
+#include "platform/file_drops.h"
 #include "platform/qt/dialog_units.h"
 #include "platform/qt/field_label.h"
-#include "platform/file_drops.h"
 #include "platform/window_model.h"
 
 #include <QAbstractButton>
@@ -34,9 +34,9 @@
 
 namespace {
 
-const int buttonIds[] = {IDC_BROWSE_SONAR, IDC_PAIR_1,    IDC_PAIR_3,    IDC_PAIR_2,    IDC_PAIR_4,
-                         IDC_SUBBOTTOM,    IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3, IDC_CHANNEL_4,
-                         IDC_CHANNEL_5,    IDC_CHANNEL_6, IDC_CHANNEL_7, IDC_CHANNEL_8, IDC_REVERSE_SAMPLES,
+const int buttonIds[] = {IDC_BROWSE_SONAR, IDC_PAIR_1,    IDC_PAIR_3,      IDC_PAIR_2,     IDC_PAIR_4,
+                         IDC_SUBBOTTOM,    IDC_CHANNEL_1, IDC_CHANNEL_2,   IDC_CHANNEL_3,  IDC_CHANNEL_4,
+                         IDC_CHANNEL_5,    IDC_CHANNEL_6, IDC_CHANNEL_7,   IDC_CHANNEL_8,  IDC_REVERSE_SAMPLES,
                          IDC_SHIP,         IDC_SENSOR,    IDC_BROWSE_SEGY, IDC_BIG_ENDIAN, IDC_LITTLE_ENDIAN,
                          IDC_VERBOSE,      IDC_PROCESS,   IDC_EXIT};
 
@@ -209,7 +209,8 @@ TEST_F(QtWindowTest, ModelChangesShowInTheWidgets) {
   EXPECT_EQ(labelText(widget(IDC_CHANNEL_LIST)), QStringLiteral("(1) PORT 100kHz - (2) STBD 100kHz\n(5) SUBBOTTOM"));
   SetDlgItemTextA(window, IDC_SONAR_FILE_NAME, "/data/caf\xE9 line.vsk");
   EXPECT_EQ(labelText(widget(IDC_SONAR_FILE_NAME)), QStringLiteral("/data/caf\\xE9 line.vsk"));
-  SendDlgItemMessageA(window, IDC_SONAR_PING_COUNT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(" 1000 (sonar/subbottom) "));
+  SendDlgItemMessageA(window, IDC_SONAR_PING_COUNT, WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(" 1000 (sonar/subbottom) "));
   EXPECT_EQ(labelText(widget(IDC_SONAR_PING_COUNT)), QStringLiteral(" 1000 (sonar/subbottom) "));
 
   auto* bar = dynamic_cast<QProgressBar*>(widget(IDC_PROGRESS));

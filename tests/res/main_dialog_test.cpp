@@ -51,8 +51,8 @@ bool isClass(const DialogItemTemplate& control, const char* className) {
   return std::strcmp(control.className, className) == 0;
 }
 
-const std::vector<int> channelBoxes = {IDC_PAIR_1,    IDC_PAIR_3,    IDC_PAIR_2,    IDC_PAIR_4,    IDC_SUBBOTTOM,
-                                       IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3, IDC_CHANNEL_4, IDC_CHANNEL_5,
+const std::vector<int> channelBoxes = {IDC_PAIR_1,    IDC_PAIR_3,    IDC_PAIR_2,    IDC_PAIR_4,         IDC_SUBBOTTOM,
+                                       IDC_CHANNEL_1, IDC_CHANNEL_2, IDC_CHANNEL_3, IDC_CHANNEL_4,      IDC_CHANNEL_5,
                                        IDC_CHANNEL_6, IDC_CHANNEL_7, IDC_CHANNEL_8, IDC_REVERSE_SAMPLES};
 
 }  // namespace
@@ -73,14 +73,40 @@ TEST(ResDialogTemplate, WindowIsAFixedCaptionWindowOfTheProgramsClass) {
 }
 
 TEST(ResDialogTemplate, EveryControlIdIsPresentOnce) {
-  const std::vector<int> ids = {
-      IDC_SONAR_FILE_NAME, IDC_BROWSE_SONAR,  IDC_CHANNEL_LIST,      IDC_SONAR_PING_COUNT,  IDC_PAIR_1,
-      IDC_PAIR_3,          IDC_PAIR_2,        IDC_PAIR_4,            IDC_SUBBOTTOM,         IDC_CHANNEL_1,
-      IDC_CHANNEL_2,       IDC_CHANNEL_3,     IDC_CHANNEL_4,         IDC_CHANNEL_5,         IDC_CHANNEL_6,
-      IDC_CHANNEL_7,       IDC_CHANNEL_8,     IDC_REVERSE_SAMPLES,   IDC_SHIP,              IDC_SENSOR,
-      IDC_SEGY_FILE_NAME,  IDC_BROWSE_SEGY,   IDC_BIG_ENDIAN,        IDC_LITTLE_ENDIAN,     IDC_PING_NUMBER,
-      IDC_VERBOSE,         IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2, IDC_PROCESS,           IDC_SENSOR_POSITION_1,
-      IDC_SENSOR_POSITION_2, IDC_STATUS,      IDC_EXIT,              IDC_PROGRESS};
+  const std::vector<int> ids = {IDC_SONAR_FILE_NAME,
+                                IDC_BROWSE_SONAR,
+                                IDC_CHANNEL_LIST,
+                                IDC_SONAR_PING_COUNT,
+                                IDC_PAIR_1,
+                                IDC_PAIR_3,
+                                IDC_PAIR_2,
+                                IDC_PAIR_4,
+                                IDC_SUBBOTTOM,
+                                IDC_CHANNEL_1,
+                                IDC_CHANNEL_2,
+                                IDC_CHANNEL_3,
+                                IDC_CHANNEL_4,
+                                IDC_CHANNEL_5,
+                                IDC_CHANNEL_6,
+                                IDC_CHANNEL_7,
+                                IDC_CHANNEL_8,
+                                IDC_REVERSE_SAMPLES,
+                                IDC_SHIP,
+                                IDC_SENSOR,
+                                IDC_SEGY_FILE_NAME,
+                                IDC_BROWSE_SEGY,
+                                IDC_BIG_ENDIAN,
+                                IDC_LITTLE_ENDIAN,
+                                IDC_PING_NUMBER,
+                                IDC_VERBOSE,
+                                IDC_SHIP_POSITION_1,
+                                IDC_SHIP_POSITION_2,
+                                IDC_PROCESS,
+                                IDC_SENSOR_POSITION_1,
+                                IDC_SENSOR_POSITION_2,
+                                IDC_STATUS,
+                                IDC_EXIT,
+                                IDC_PROGRESS};
   const auto items = itemsOf(mainTemplate());
   for (int id : ids) {
     EXPECT_EQ(std::count_if(items.begin(), items.end(), [id](const auto& i) { return i.id == id; }), 1) << id;
@@ -157,8 +183,8 @@ TEST(ResDialogTemplate, FieldsAreSunkenAndAlignedAsTheyRead) {
   for (int id : {IDC_SONAR_FILE_NAME, IDC_SEGY_FILE_NAME, IDC_STATUS}) {
     EXPECT_EQ(item(id)->style & (SS_TYPEMASK | SS_SUNKEN | SS_CENTERIMAGE), SS_LEFT | SS_SUNKEN | SS_CENTERIMAGE) << id;
   }
-  for (int id : {IDC_SONAR_PING_COUNT, IDC_PING_NUMBER, IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2,
-                 IDC_SENSOR_POSITION_1, IDC_SENSOR_POSITION_2}) {
+  for (int id : {IDC_SONAR_PING_COUNT, IDC_PING_NUMBER, IDC_SHIP_POSITION_1, IDC_SHIP_POSITION_2, IDC_SENSOR_POSITION_1,
+                 IDC_SENSOR_POSITION_2}) {
     EXPECT_EQ(item(id)->style & (SS_TYPEMASK | SS_SUNKEN | SS_CENTERIMAGE), SS_CENTER | SS_SUNKEN | SS_CENTERIMAGE)
         << id;
   }
@@ -184,9 +210,9 @@ TEST(ResDialogTemplate, LabelsAreRightAlignedStaticsWithoutIds) {
     }
   }
   const std::vector<std::string> expected = {
-      "VSK File Name :", "Available Channels :", "Ping Count :",      "Channels Set :",
-      "Specific Channel :", "Coordinates :",     "SEGY File Name :", "Data Format :",
-      "Ping Count :",    "Ship Position :",      "Sensor Position :", "VSK Progress"};
+      "VSK File Name :",    "Available Channels :", "Ping Count :",      "Channels Set :",
+      "Specific Channel :", "Coordinates :",        "SEGY File Name :",  "Data Format :",
+      "Ping Count :",       "Ship Position :",      "Sensor Position :", "VSK Progress"};
   EXPECT_EQ(labels, expected);
 }
 

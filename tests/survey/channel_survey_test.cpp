@@ -29,7 +29,8 @@ vsk::FileSpec tableOf(std::vector<vsk::ChannelSpec> channels) {
 TEST_F(ChannelSurvey, ListsPairsOnOneLineAndTheSubbottomBelow) {
   start();
   chooseSonarFile(writeSurvey("line.vsk", survey_files::twoPairsAndSubbottom(10), 3));
-  EXPECT_EQ(text(IDC_CHANNEL_LIST), "(1) PORT 100kHz - (2) STBD 100kHz\n(3) PORT 400kHz - (4) STBD 400kHz\n(5) SUBBOTTOM");
+  EXPECT_EQ(text(IDC_CHANNEL_LIST),
+            "(1) PORT 100kHz - (2) STBD 100kHz\n(3) PORT 400kHz - (4) STBD 400kHz\n(5) SUBBOTTOM");
   EXPECT_TRUE(boxes().empty());
 }
 
@@ -48,7 +49,8 @@ TEST_F(ChannelSurvey, AnEmptyChannelTableStillGoesOnToTheCount) {
 
 TEST_F(ChannelSurvey, AnUnrecognisedTypeBecomesASubbottomBuiltOnTheLastRecognisedEntry) {
   start();
-  const auto spec = tableOf({channel(PORT, 0, 100, 10), channel(STARBOARD, 1, 120, 10, 1), channel(UNRECOGNISED, 6, 9, 10)});
+  const auto spec =
+      tableOf({channel(PORT, 0, 100, 10), channel(STARBOARD, 1, 120, 10, 1), channel(UNRECOGNISED, 6, 9, 10)});
   chooseSonarFile(writeSurvey("odd.vsk", spec, 3));
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].text, "Unrecognized file type in channel 3.  Assuming subbottom.");

@@ -103,7 +103,8 @@ TEST_F(PingCount, ASurveyThatGrewWhileCountedConvertsWhatWasCounted) {
   ui.setChangeObserver([&](HWND, int controlId) {
     if (controlId == IDC_SONAR_PING_COUNT && !tried && text(IDC_SONAR_PING_COUNT) == PING_COUNT_WAIT) {
       std::ofstream out(file, std::ios::binary | std::ios::app);
-      for (int i = 0; i < 5; ++i) out.write(reinterpret_cast<const char*>(extra.data()), static_cast<std::streamsize>(extra.size()));
+      for (int i = 0; i < 5; ++i)
+        out.write(reinterpret_cast<const char*>(extra.data()), static_cast<std::streamsize>(extra.size()));
       out.close();
       tried = true;
       grew = !out.fail();

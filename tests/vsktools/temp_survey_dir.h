@@ -30,8 +30,8 @@ class TempSurveyDir : public ::testing::Test {
 
   std::string writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
     const std::string p = path(name);
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return p;
   }
 

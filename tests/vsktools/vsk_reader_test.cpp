@@ -334,8 +334,8 @@ TEST_F(ReaderTest, AVerdictDoesNotDependOnWhatWasReadBefore) {
     verdicts.push_back(readRecord(file).result);
     close(file);
   }
-  EXPECT_EQ(verdicts, (std::vector<int>{VSK_ERROR_RECORD_PAST_END, VSK_ERROR_RECORD_PAST_END,
-                                         VSK_ERROR_RECORD_PAST_END, VSK_ERROR_RECORD_PAST_END}));
+  EXPECT_EQ(verdicts, (std::vector<int>{VSK_ERROR_RECORD_PAST_END, VSK_ERROR_RECORD_PAST_END, VSK_ERROR_RECORD_PAST_END,
+                                        VSK_ERROR_RECORD_PAST_END}));
 }
 
 TEST_F(ReaderTest, RecordPastTheEndIsFoundWhetherOrNotTheBufferMustGrow) {

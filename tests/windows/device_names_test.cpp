@@ -11,8 +11,8 @@
 namespace {
 
 TEST(DeviceNames, AreRefusedAsNotAFileForReadingAndWriting) {
-  for (const char* name : {"NUL", "nul", "CON", "COM1", "LPT1", "\\\\.\\C:", "\\\\.\\PhysicalDrive0",
-                           "\\\\.\\pipe\\veskconv-test"}) {
+  for (const char* name :
+       {"NUL", "nul", "CON", "COM1", "LPT1", "\\\\.\\C:", "\\\\.\\PhysicalDrive0", "\\\\.\\pipe\\veskconv-test"}) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(kernel32::namesDevice(name));  // known before any open
     SetLastError(ERROR_SUCCESS);

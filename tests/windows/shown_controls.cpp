@@ -11,9 +11,7 @@
 
 namespace {
 
-HWND controlOf(std::uintptr_t window, int controlId) {
-  return ::GetDlgItem(reinterpret_cast<HWND>(window), controlId);
-}
+HWND controlOf(std::uintptr_t window, int controlId) { return ::GetDlgItem(reinterpret_cast<HWND>(window), controlId); }
 
 }  // namespace
 

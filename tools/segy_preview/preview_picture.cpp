@@ -40,11 +40,16 @@ void addWholeBlocks(std::uint64_t* sums, const std::int16_t* samples, std::size_
 
 void addWholeBlocks(std::uint64_t* sums, const std::int16_t* samples, std::size_t blocks, std::uint64_t factor) {
   switch (factor) {
-    case 1: return addWholeBlocks<1>(sums, samples, blocks);
-    case 2: return addWholeBlocks<2>(sums, samples, blocks);
-    case 3: return addWholeBlocks<3>(sums, samples, blocks);
-    case 4: return addWholeBlocks<4>(sums, samples, blocks);
-    default: break;
+    case 1:
+      return addWholeBlocks<1>(sums, samples, blocks);
+    case 2:
+      return addWholeBlocks<2>(sums, samples, blocks);
+    case 3:
+      return addWholeBlocks<3>(sums, samples, blocks);
+    case 4:
+      return addWholeBlocks<4>(sums, samples, blocks);
+    default:
+      break;
   }
   const auto size = static_cast<std::size_t>(factor);
   for (std::size_t block = 0; block < blocks; ++block) sums[block] += blockSum(samples + block * size, size);
@@ -88,8 +93,8 @@ GreyStretch greyStretch(const std::vector<std::uint64_t>& histogram) {
   if (pixels == 0) return stretch;
   stretch.high = std::max<std::uint32_t>(amplitudeAtRank(histogram, rankOf(HIGH_PERCENTILE, pixels)), 1);
   stretch.low = std::min(amplitudeAtRank(histogram, rankOf(LOW_PERCENTILE, pixels)), stretch.high - 1);
-  const std::uint32_t median = std::clamp(amplitudeAtRank(histogram, rankOf(MEDIAN_PERCENTILE, pixels)), stretch.low,
-                                          stretch.high);
+  const std::uint32_t median =
+      std::clamp(amplitudeAtRank(histogram, rankOf(MEDIAN_PERCENTILE, pixels)), stretch.low, stretch.high);
   const double m = median - stretch.low;
   const double h = stretch.high - stretch.low;
   if (h > 2.0 * m) stretch.knee = std::max(m * m / (h - 2.0 * m), 1.0);

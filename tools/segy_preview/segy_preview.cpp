@@ -30,7 +30,8 @@ bool readTraces(SegyReader& reader, PictureBuilder& builder) {
   while (reader.nextTrace(&trace)) {
     const auto traceInRecord = static_cast<std::uint32_t>(trace.traceNumber - 1);
     for (std::uint64_t first = 0; first < layout.samplesPerTrace; first += chunk.size()) {
-      const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), layout.samplesPerTrace - first));
+      const auto count =
+          static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), layout.samplesPerTrace - first));
       if (!reader.readSamples(chunk.data(), count)) return false;
       builder.addSamples(traceInRecord, first, chunk.data(), count);
     }

@@ -54,12 +54,12 @@ bool secondTraceAt(const std::string& path, std::uint64_t offset, std::uint32_t 
                    std::uint16_t binaryHeaderSamples, bool bigEndian) {
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
   unsigned char header[TRACE_HEADER_BYTES];
-  if (!file.seekg(static_cast<std::streamoff>(offset)) ||
-      !file.read(reinterpret_cast<char*>(header), sizeof header)) {
+  if (!file.seekg(static_cast<std::streamoff>(offset)) || !file.read(reinterpret_cast<char*>(header), sizeof header)) {
     return false;
   }
   const std::int32_t number = longAt(header, segy::TR_TRACE_NUMBER, bigEndian);
-  return number == (tracesPerRecord > 1 ? 2 : 1) && shortAt(header, segy::TR_SAMPLE_COUNT, bigEndian) == binaryHeaderSamples;
+  return number == (tracesPerRecord > 1 ? 2 : 1) &&
+         shortAt(header, segy::TR_SAMPLE_COUNT, bigEndian) == binaryHeaderSamples;
 }
 
 }  // namespace
@@ -119,7 +119,8 @@ bool SegyReader::open(const std::string& path) {
 
   // 3 stands in the format code's second byte when the file is little-endian.
   const std::uint16_t formatLittle = shortAt(reel, segy::BIN_SAMPLE_FORMAT, false);
-  if (formatLittle != segy::FORMAT_TWO_BYTE_INTEGER && shortAt(reel, segy::BIN_SAMPLE_FORMAT, true) != segy::FORMAT_TWO_BYTE_INTEGER) {
+  if (formatLittle != segy::FORMAT_TWO_BYTE_INTEGER &&
+      shortAt(reel, segy::BIN_SAMPLE_FORMAT, true) != segy::FORMAT_TWO_BYTE_INTEGER) {
     return fail(formatted(SEGY_NOT_16_BIT, path.c_str(), unsigned{formatLittle}));
   }
   layout_.bigEndian = formatLittle != segy::FORMAT_TWO_BYTE_INTEGER;
@@ -135,12 +136,11 @@ bool SegyReader::open(const std::string& path) {
   layout_.traceCount = traceArea / traceBytes;
   if (traceArea % traceBytes != 0) {
     return fail(formatted(SEGY_PARTIAL_TRACE, path.c_str(), static_cast<unsigned long long>(layout_.traceCount + 1),
-                            layout_.samplesPerTrace));
+                          layout_.samplesPerTrace));
   }
   if (layout_.traceCount % layout_.tracesPerRecord != 0) {
-    return fail(formatted(SEGY_PARTIAL_RECORD, path.c_str(),
-                            static_cast<unsigned long long>(layout_.recordCount() + 1),
-                            static_cast<unsigned long long>(layout_.traceCount), layout_.tracesPerRecord));
+    return fail(formatted(SEGY_PARTIAL_RECORD, path.c_str(), static_cast<unsigned long long>(layout_.recordCount() + 1),
+                          static_cast<unsigned long long>(layout_.traceCount), layout_.tracesPerRecord));
   }
   return true;
 }
@@ -160,7 +160,7 @@ bool SegyReader::nextTrace(SegyTrace* trace) {
   const std::uint16_t samples = shortAt(header, segy::TR_SAMPLE_COUNT, big);
   if (samples != static_cast<std::uint16_t>(layout_.samplesPerTrace)) {
     return fail(formatted(SEGY_TRACE_SAMPLES, number, path_.c_str(), unsigned{samples},
-                            unsigned{static_cast<std::uint16_t>(layout_.samplesPerTrace)}));
+                          unsigned{static_cast<std::uint16_t>(layout_.samplesPerTrace)}));
   }
   if (expectedNumber == 1) {
     recordField_ = trace->fieldRecord;

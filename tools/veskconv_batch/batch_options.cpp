@@ -6,12 +6,12 @@
 #include "tools/veskconv_batch/output_names.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
-#include <thread>
 #include <string_view>
+#include <thread>
 
 const char USAGE_TEXT[] =
     "Usage: veskconv-batch [options] INPUT.vsk...\n"
@@ -90,10 +90,10 @@ OptionValue valueOf(const char* longName, const char* shortName, int argc, const
 
 const std::vector<ChannelSet>& channelSets() {
   static const std::vector<ChannelSet> sets = {
-      {"pair1", IDC_PAIR_1, false},   {"pair2", IDC_PAIR_2, false},   {"pair3", IDC_PAIR_3, false},
-      {"pair4", IDC_PAIR_4, false},   {"subbottom", IDC_SUBBOTTOM, false}, {"ch1", IDC_CHANNEL_1, true},
-      {"ch2", IDC_CHANNEL_2, true},   {"ch3", IDC_CHANNEL_3, true},   {"ch4", IDC_CHANNEL_4, true},
-      {"ch5", IDC_CHANNEL_5, true},   {"ch6", IDC_CHANNEL_6, true},   {"ch7", IDC_CHANNEL_7, true},
+      {"pair1", IDC_PAIR_1, false}, {"pair2", IDC_PAIR_2, false},        {"pair3", IDC_PAIR_3, false},
+      {"pair4", IDC_PAIR_4, false}, {"subbottom", IDC_SUBBOTTOM, false}, {"ch1", IDC_CHANNEL_1, true},
+      {"ch2", IDC_CHANNEL_2, true}, {"ch3", IDC_CHANNEL_3, true},        {"ch4", IDC_CHANNEL_4, true},
+      {"ch5", IDC_CHANNEL_5, true}, {"ch6", IDC_CHANNEL_6, true},        {"ch7", IDC_CHANNEL_7, true},
       {"ch8", IDC_CHANNEL_8, true},
   };
   return sets;

@@ -24,10 +24,10 @@ struct BatchOptions {
   bool sensorPositions = false;
   bool reverseSamples = false;
   bool info = false;
-  int jobs = 1;          // processes converting at once
-  bool worker = false;   // a worker of another batch: jobs on stdin, reports on stdout
-  bool preview = false;        // a picture of each SEG-Y file written
-  std::string previewFolder;   // empty: each picture beside its SEG-Y file
+  int jobs = 1;               // processes converting at once
+  bool worker = false;        // a worker of another batch: jobs on stdin, reports on stdout
+  bool preview = false;       // a picture of each SEG-Y file written
+  std::string previewFolder;  // empty: each picture beside its SEG-Y file
 };
 
 enum class CommandLineStatus { Run, Help, Version, UsageError };

@@ -1,8 +1,8 @@
 #include "tools/veskconv_batch/batch_plan.h"
 
+#include "tools/segy_preview/segy_preview.h"
 #include "tools/veskconv_batch/batch_texts.h"
 #include "tools/veskconv_batch/output_names.h"
-#include "tools/segy_preview/segy_preview.h"
 
 #include <optional>
 #include <utility>

@@ -123,8 +123,8 @@ void BatchReport::summary(double seconds) {
   if (closed_) return;
   const double rate = seconds > 0.0 ? static_cast<double>(bytes_) / BYTES_PER_MB / seconds : 0.0;
   std::fprintf(stream_, "%d of %zu files converted, %llu traces, %llu bytes, %.2f s, %.1f MB/s\n", converted_,
-               jobs_.size(), static_cast<unsigned long long>(traces_), static_cast<unsigned long long>(bytes_),
-               seconds, rate);
+               jobs_.size(), static_cast<unsigned long long>(traces_), static_cast<unsigned long long>(bytes_), seconds,
+               rate);
   std::fflush(stream_);
 }
 

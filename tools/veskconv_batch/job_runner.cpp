@@ -30,8 +30,7 @@ std::string offeredSets(const WindowSession& session) {
 
 }  // namespace
 
-JobRunner::JobRunner(const BatchOptions& options, BatchSink& sink)
-    : options_(options), sink_(sink), publisher_(sink) {
+JobRunner::JobRunner(const BatchOptions& options, BatchSink& sink) : options_(options), sink_(sink), publisher_(sink) {
   // Every output is synced before it is put in place: its bytes go to the
   // disk while it is written, not all at that sync.
   setWriteBehind(true);
@@ -62,10 +61,17 @@ bool JobRunner::mayConvert(JobReport& report, const Job& job) {
     name = &job.input;
   } else {
     switch (replaceable(job.output)) {
-      case Replaceable::Yes: return true;
-      case Replaceable::NotAFile: refusal = NOT_REGULAR_FILE; break;
-      case Replaceable::Folder: refusal = NAME_IS_FOLDER; break;
-      case Replaceable::Held: refusal = SEGY_OPEN_ERROR; break;
+      case Replaceable::Yes:
+        return true;
+      case Replaceable::NotAFile:
+        refusal = NOT_REGULAR_FILE;
+        break;
+      case Replaceable::Folder:
+        refusal = NAME_IS_FOLDER;
+        break;
+      case Replaceable::Held:
+        refusal = SEGY_OPEN_ERROR;
+        break;
     }
   }
   report.error(formatted(refusal, name->c_str()));
@@ -105,8 +111,7 @@ void JobRunner::convertThroughWindow(int index, const Job& job) {
 bool JobRunner::convertIn(WindowSession& session, JobReport& report, const Job& job) {
   if (!session.openInput(job.input)) return false;
   if (!session.offers(*options_.channels)) {
-    report.error(
-        formatted(SET_NOT_OFFERED, job.input.c_str(), options_.channels->name, offeredSets(session).c_str()));
+    report.error(formatted(SET_NOT_OFFERED, job.input.c_str(), options_.channels->name, offeredSets(session).c_str()));
     return false;
   }
   // Nobody sees the processing information of a batch, and each ping's

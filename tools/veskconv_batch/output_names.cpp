@@ -4,7 +4,6 @@
 #include "platform/files.h"
 #include "platform/split_path.h"
 
-
 std::string defaultSegyName(const std::string& input, const std::string& folder) {
   char drive[_MAX_DRIVE];
   char directory[_MAX_DIR];

@@ -18,7 +18,8 @@ constexpr int SYNC_THREADS = 4;
 // The reader names the file it read: the pending one, which the user never
 // sees. Messages name the output.
 std::string named(std::string problem, const std::string& written, const std::string& output) {
-  for (std::size_t at = problem.find(written); at != std::string::npos; at = problem.find(written, at + output.size())) {
+  for (std::size_t at = problem.find(written); at != std::string::npos;
+       at = problem.find(written, at + output.size())) {
     problem.replace(at, written.size(), output);
   }
   return problem;
@@ -91,7 +92,8 @@ void OutputPublisher::work() {
     std::string why;
     const bool synced = next->pending->sync(&why);
     if (drawing.joinable()) drawing.join();
-    if (!synced) sink_.job(next->index).error(formatted(OUTPUT_NOT_PUT_IN_PLACE, next->job.output.c_str(), why.c_str()));
+    if (!synced)
+      sink_.job(next->index).error(formatted(OUTPUT_NOT_PUT_IN_PLACE, next->job.output.c_str(), why.c_str()));
     lock.lock();
     next->syncFailed = !synced;
     next->state = State::Synced;
@@ -147,7 +149,8 @@ void OutputPublisher::placed(const std::string& folder) {
 
 // From the file as written, read back: the picture also proves that it
 // reads. Synced here, so that its sync too runs beside the output's.
-std::shared_ptr<OutputPublisher::DrawnPicture> OutputPublisher::drawPicture(const Job& job, const std::string& written) {
+std::shared_ptr<OutputPublisher::DrawnPicture> OutputPublisher::drawPicture(const Job& job,
+                                                                            const std::string& written) {
   auto drawn = std::make_shared<DrawnPicture>();
   Preview& preview = drawn->preview;
   std::string problem;
@@ -178,10 +181,17 @@ bool OutputPublisher::publishPicture(const Item& item) {
   }
   const char* why = nullptr;
   switch (replaceable(job.picture)) {
-    case Replaceable::Yes: break;
-    case Replaceable::NotAFile: why = PICTURE_NOT_A_FILE; break;
-    case Replaceable::Folder: why = PICTURE_IS_FOLDER; break;
-    case Replaceable::Held: why = PICTURE_HELD; break;
+    case Replaceable::Yes:
+      break;
+    case Replaceable::NotAFile:
+      why = PICTURE_NOT_A_FILE;
+      break;
+    case Replaceable::Folder:
+      why = PICTURE_IS_FOLDER;
+      break;
+    case Replaceable::Held:
+      why = PICTURE_HELD;
+      break;
   }
   if (why != nullptr) {
     report.error(formatted(PICTURE_NOT_WRITTEN, job.picture.c_str(), why));
@@ -197,8 +207,8 @@ bool OutputPublisher::publishPicture(const Item& item) {
   switch (preview.status) {
     case PreviewStatus::Written:
       placed(pending.folder());
-      report.message(job.input, formatted(PICTURE_WRITTEN, preview.geometry.width, preview.geometry.height,
-                                          job.picture.c_str()));
+      report.message(job.input,
+                     formatted(PICTURE_WRITTEN, preview.geometry.width, preview.geometry.height, job.picture.c_str()));
       return true;
     case PreviewStatus::NoTraces:
       report.message(job.input, formatted(PICTURE_NO_TRACES, job.output.c_str()));

@@ -37,9 +37,7 @@ bool makeFolder(const std::string& path, bool* taken, std::string* error) {
   return failed(error);
 }
 
-bool syncFile(const std::string& path, std::string* error) {
-  return syncPath(path, O_RDONLY) || failed(error);
-}
+bool syncFile(const std::string& path, std::string* error) { return syncPath(path, O_RDONLY) || failed(error); }
 
 std::FILE* openForWriting(const std::string& path, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");

@@ -61,7 +61,11 @@ std::string causeOf(const WorkerEnd& end, bool garbled) {
 class Pool {
  public:
   Pool(const BatchOptions& options, const std::vector<Job>& jobs, BatchSink& sink, WorkerTransport& transport, int size)
-      : arguments_(workerArguments(options)), jobs_(jobs), sink_(sink), transport_(transport), size_(size),
+      : arguments_(workerArguments(options)),
+        jobs_(jobs),
+        sink_(sink),
+        transport_(transport),
+        size_(size),
         states_(jobs.size()) {}
 
   bool run() {

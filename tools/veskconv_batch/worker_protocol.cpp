@@ -20,20 +20,37 @@ struct Shape {
 
 bool shapeOf(char kind, Shape* shape) {
   switch (kind) {
-    case GREETING: *shape = {1, 0}; return true;
-    case JOB: *shape = {5, 4}; return true;
-    case STOP: *shape = {0, 0}; return true;
+    case GREETING:
+      *shape = {1, 0};
+      return true;
+    case JOB:
+      *shape = {5, 4};
+      return true;
+    case STOP:
+      *shape = {0, 0};
+      return true;
     case BEGUN:
     case COUNTING:
-    case READY: *shape = {1, 0}; return true;
+    case READY:
+      *shape = {1, 0};
+      return true;
     case CONVERTING:
     case PROGRESS:
-    case PICTURED: *shape = {2, 0}; return true;
-    case MESSAGE: *shape = {3, 2}; return true;
-    case ENDED: *shape = {4, 0}; return true;
+    case PICTURED:
+      *shape = {2, 0};
+      return true;
+    case MESSAGE:
+      *shape = {3, 2};
+      return true;
+    case ENDED:
+      *shape = {4, 0};
+      return true;
     case TEMPORARY:
-    case TEMPORARY_GONE: *shape = {1, 1}; return true;
-    default: return false;
+    case TEMPORARY_GONE:
+      *shape = {1, 1};
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -41,7 +41,8 @@ const char HELP[] =
     "single channels, bathymetry channels; at most 8 in all.\n";
 
 std::optional<std::uint64_t> parseNumber(const std::string& text) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 19) return std::nullopt;
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 19)
+    return std::nullopt;
   return std::strtoull(text.c_str(), nullptr, 10);
 }
 
@@ -49,10 +50,20 @@ std::optional<std::uint64_t> parseSize(std::string text) {
   std::uint64_t unit = 1;
   if (!text.empty()) {
     switch (text.back()) {
-      case 'K': case 'k': unit = 1ull << 10; break;
-      case 'M': case 'm': unit = 1ull << 20; break;
-      case 'G': case 'g': unit = 1ull << 30; break;
-      default: break;
+      case 'K':
+      case 'k':
+        unit = 1ull << 10;
+        break;
+      case 'M':
+      case 'm':
+        unit = 1ull << 20;
+        break;
+      case 'G':
+      case 'g':
+        unit = 1ull << 30;
+        break;
+      default:
+        break;
     }
     if (unit != 1) text.pop_back();
   }

@@ -14,7 +14,7 @@ namespace vskgen {
 
 namespace {
 
-constexpr double SOUND_SPEED = 1500.0;          // m/s, water
+constexpr double SOUND_SPEED = 1500.0;           // m/s, water
 constexpr double SEDIMENT_SOUND_SPEED = 1650.0;  // m/s, below the seabed
 constexpr double KNOTS = 0.514444;               // m/s per knot
 constexpr double METRES_PER_DEGREE = 111320.0;   // of latitude
@@ -34,8 +34,8 @@ constexpr double SECONDS_PER_DAY = 86400.0;
 constexpr double PING_GAP = 0.05;  // s between the longest channel's end and the next ping
 
 constexpr double SIDE_SCAN_RANGE_AT_100_KHZ = 150.0;  // m; range falls with the square root of frequency
-constexpr double SUBBOTTOM_RANGE = 90.0;               // m of two-way travel covered
-constexpr double TARGET_SEGMENT = 25.0;                // m of track that may hold one target
+constexpr double SUBBOTTOM_RANGE = 90.0;              // m of two-way travel covered
+constexpr double TARGET_SEGMENT = 25.0;               // m of track that may hold one target
 constexpr std::uint32_t LAYERS = 6;
 
 // Texture and noise banks: powers of two so that indices wrap by mask.
@@ -84,7 +84,7 @@ enum class Role { SideScan, Subbottom, Bathymetry };
 struct ChannelModel {
   vsk::ChannelSpec spec;
   Role role = Role::SideScan;
-  int side = 0;  // -1 port, +1 starboard, 0 neither: where targets show
+  int side = 0;           // -1 port, +1 starboard, 0 neither: where targets show
   double interval = 0.0;  // s per sample, fixed; the count sets the range
   std::uint32_t nominal = 0;
   std::uint32_t setting = 0;  // current range setting, in samples
@@ -122,10 +122,14 @@ float sideScanRange(float frequencyKHz) {
 
 std::string kindName(ChannelKind kind) {
   switch (kind) {
-    case ChannelKind::Port: return "PORT";
-    case ChannelKind::Starboard: return "STBD";
-    case ChannelKind::Subbottom: return "SUBBOTTOM";
-    case ChannelKind::Other: return "AUX";
+    case ChannelKind::Port:
+      return "PORT";
+    case ChannelKind::Starboard:
+      return "STBD";
+    case ChannelKind::Subbottom:
+      return "SUBBOTTOM";
+    case ChannelKind::Other:
+      return "AUX";
   }
   return "AUX";
 }
@@ -146,7 +150,8 @@ std::string checkOptions(const SurveyOptions& options) {
   auto badFrequency = [](float f) { return !(f > 0.0f && f < 10000.0f); };
   if (std::any_of(options.pairFrequencies.begin(), options.pairFrequencies.end(), badFrequency) ||
       (options.subbottom && badFrequency(options.subbottomFrequency)) ||
-      std::any_of(options.singles.begin(), options.singles.end(), [&](auto c) { return badFrequency(c.frequencyKHz); }) ||
+      std::any_of(options.singles.begin(), options.singles.end(),
+                  [&](auto c) { return badFrequency(c.frequencyKHz); }) ||
       std::any_of(options.bathymetry.begin(), options.bathymetry.end(),
                   [&](auto c) { return badFrequency(c.frequencyKHz); })) {
     return "frequencies must lie above 0 and below 10000 kHz";
@@ -200,7 +205,8 @@ struct SurveyGenerator::Model {
       addChannel(ChannelKind::Port, f, Role::SideScan, false, std::string("PORT ") + label);
       addChannel(ChannelKind::Starboard, f, Role::SideScan, false, std::string("STBD ") + label);
     }
-    if (options.subbottom) addChannel(ChannelKind::Subbottom, options.subbottomFrequency, Role::Subbottom, false, "SUBBOTTOM");
+    if (options.subbottom)
+      addChannel(ChannelKind::Subbottom, options.subbottomFrequency, Role::Subbottom, false, "SUBBOTTOM");
     for (const ChannelChoice& c : options.singles) {
       addChannel(c.kind, c.frequencyKHz, c.kind == ChannelKind::Subbottom ? Role::Subbottom : Role::SideScan, false,
                  kindName(c.kind));
@@ -211,7 +217,9 @@ struct SurveyGenerator::Model {
     for (ChannelModel& c : channels) buildProfile(c);
   }
 
-  std::uint32_t mostSamples() const { return options.samplesPerChannel + options.samplesPerChannel / 8 + options.samplesPerChannel / 64 + 1; }
+  std::uint32_t mostSamples() const {
+    return options.samplesPerChannel + options.samplesPerChannel / 8 + options.samplesPerChannel / 64 + 1;
+  }
 
   // The gain along a ping past the seabed: a first return that dies within a
   // few samples, then a seabed that brightens over the near range and falls
@@ -245,7 +253,8 @@ struct SurveyGenerator::Model {
       for (std::uint32_t c = 0; c <= COARSE_COLUMNS; ++c) {
         // The last row and column repeat the first so the tile wraps without a seam.
         const bool wrapped = r == COARSE_ROWS || c == COARSE_COLUMNS;
-        coarse[r][c] = wrapped ? coarse[r % COARSE_ROWS][c % COARSE_COLUMNS] : static_cast<float>(0.35 + 1.3 * random.uniform());
+        coarse[r][c] =
+            wrapped ? coarse[r % COARSE_ROWS][c % COARSE_COLUMNS] : static_cast<float>(0.35 + 1.3 * random.uniform());
         ripples[r][c] = wrapped ? ripples[r % COARSE_ROWS][c % COARSE_COLUMNS] : static_cast<float>(random.uniform());
       }
     }
@@ -260,8 +269,9 @@ struct SurveyGenerator::Model {
         const double gc = c * columnScale;
         const auto c0 = static_cast<std::uint32_t>(gc);
         const double fc = gc - c0;
-        auto blend = [&](float (&g)[COARSE_ROWS + 1][COARSE_COLUMNS + 1]) {
-          return (g[r0][c0] * (1 - fc) + g[r0][c0 + 1] * fc) * (1 - fr) + (g[r0 + 1][c0] * (1 - fc) + g[r0 + 1][c0 + 1] * fc) * fr;
+        auto blend = [&](float(&g)[COARSE_ROWS + 1][COARSE_COLUMNS + 1]) {
+          return (g[r0][c0] * (1 - fc) + g[r0][c0 + 1] * fc) * (1 - fr) +
+                 (g[r0 + 1][c0] * (1 - fc) + g[r0 + 1][c0 + 1] * fc) * fr;
         };
         const double patch = blend(coarse);
         const double rippled = blend(ripples) > 0.6 ? 1.0 + 0.3 * std::sin(TWO_PI * c / 19.0 + r * 0.09) : 1.0;
@@ -332,11 +342,12 @@ struct SurveyGenerator::Model {
     store(sensorX, sensorY, ping.sensorY, ping.sensorX);
     ping.shipHeading = static_cast<float>(std::fmod(heading + 360.0, 360.0));
     ping.shipSpeed = static_cast<float>(shipSpeed);
-    ping.sensorHeading = static_cast<float>(std::fmod(laggedHeading + 2.0 * std::sin(TWO_PI * elapsed / 20.0) + 360.0, 360.0));
+    ping.sensorHeading =
+        static_cast<float>(std::fmod(laggedHeading + 2.0 * std::sin(TWO_PI * elapsed / 20.0) + 360.0, 360.0));
     ping.sensorDepth = static_cast<float>(sensorDepth);
     ping.primaryAltitude = static_cast<float>(altitude + 0.05 * (random.uniform() - 0.5));
-    ping.auxiliaryAltitude = static_cast<float>(random.uniform() < ALTIMETER_DROPOUT ? 0.9 * random.uniform()
-                                                                                     : altitude + 0.2 * (random.uniform() - 0.5));
+    ping.auxiliaryAltitude = static_cast<float>(
+        random.uniform() < ALTIMETER_DROPOUT ? 0.9 * random.uniform() : altitude + 0.2 * (random.uniform() - 0.5));
   }
 
   // Samples this ping holds for a channel, and the count its header states.
@@ -437,7 +448,8 @@ struct SurveyGenerator::Model {
     const auto n = static_cast<std::uint32_t>(v.size());
     const std::uint32_t noiseShift = (pingIndex * 59u + c.spec.subChannel * 211u) % NOISE_LENGTH;
     for (std::uint32_t i = 0; i < n; ++i) {
-      v[i] = full * (c.profile[std::min<std::size_t>(i, c.profile.size() - 1)] + 0.02f * noise[(i + noiseShift) % NOISE_LENGTH]);
+      v[i] = full * (c.profile[std::min<std::size_t>(i, c.profile.size() - 1)] +
+                     0.02f * noise[(i + noiseShift) % NOISE_LENGTH]);
     }
   }
 
@@ -466,9 +478,15 @@ struct SurveyGenerator::Model {
       out.slantRange = static_cast<float>(actual * c.interval * SOUND_SPEED / 2.0);
       values.resize(actual);
       switch (c.role) {
-        case Role::SideScan: sideScan(c, values); break;
-        case Role::Subbottom: subbottom(c, values); break;
-        case Role::Bathymetry: bathymetry(c, values); break;
+        case Role::SideScan:
+          sideScan(c, values);
+          break;
+        case Role::Subbottom:
+          subbottom(c, values);
+          break;
+        case Role::Bathymetry:
+          bathymetry(c, values);
+          break;
       }
       storeSamples(values, out.samples);
     }

@@ -32,8 +32,8 @@ struct SurveyOptions {
   std::vector<float> pairFrequencies = {100.0f, 400.0f};  // one port/starboard pair each, kHz
   bool subbottom = true;
   float subbottomFrequency = 4.0f;
-  std::vector<ChannelChoice> singles;     // extra sonar channels, after the subbottom
-  std::vector<ChannelChoice> bathymetry;  // bathymetry channels, after the sonar channels
+  std::vector<ChannelChoice> singles;      // extra sonar channels, after the subbottom
+  std::vector<ChannelChoice> bathymetry;   // bathymetry channels, after the sonar channels
   std::uint32_t samplesPerChannel = 1500;  // nominal; pings vary around it
   std::uint16_t bytesPerSample = 2;        // 1 or 2
   bool degrees = false;                    // latitude/longitude instead of metres
