@@ -2,11 +2,9 @@
 #include "engine_harness.h"
 #include "sonar_memory.h"
 
-#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
 #include <cstring>
 
@@ -405,9 +403,6 @@ TEST_F(ConversionEngine, PingRecordShorterThanItsChannelsShowsNoData) {
 }
 
 TEST_F(ConversionEngine, SampleBufferThatCannotBeHadEndsTheRun) {
-#ifdef _WIN32
-  GTEST_SKIP() << "not run on Windows: limits a forked child's address space with setrlimit (sys/resource.h)";
-#else
   if (SANITIZED) GTEST_SKIP() << "an address space limit does not work under a sanitizer";
   writeSurvey(pairAndSubbottom(), pings(2, 10));
   open();
@@ -427,7 +422,6 @@ TEST_F(ConversionEngine, SampleBufferThatCannotBeHadEndsTheRun) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-#endif
 }
 
 }  // namespace
