@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -251,51 +252,43 @@ TEST(NumberText, WritesNothingPastTheRoomItIsGiven) {
   EXPECT_EQ(std::string(text, end), "0000001.50");
 }
 
-TEST(NumberText, BoundariesAndSpecialsMatchPrintf) {
+// One comparison against printf; a difference fails with its examples.
+void expectMatchesPrintf(const char* kind, const std::function<void(Tally&)>& compare) {
   Tally tally;
-  compareBoundaries(tally);
-  tally.report("boundaries and specials");
+  compare(tally);
+  tally.report(kind);
   EXPECT_EQ(tally.differed, 0u) << tally.examples;
+}
+
+TEST(NumberText, BoundariesAndSpecialsMatchPrintf) {
+  expectMatchesPrintf("boundaries and specials", [](Tally& tally) { compareBoundaries(tally); });
 }
 
 TEST(NumberText, RandomBitPatternsMatchPrintf) {
   Random random(SEED);
-  Tally tally;
-  compareRandomBits(tally, random, 100000);
-  tally.report("random bit patterns");
-  EXPECT_EQ(tally.differed, 0u) << tally.examples;
+  expectMatchesPrintf("random bit patterns", [&](Tally& tally) { compareRandomBits(tally, random, 100000); });
 }
 
 TEST(NumberText, SurveyRangeValuesMatchPrintf) {
   Random random(SEED + 1);
-  Tally tally;
-  compareSurveyValues(tally, random, 500000);
-  tally.report("survey range values");
-  EXPECT_EQ(tally.differed, 0u) << tally.examples;
+  expectMatchesPrintf("survey range values", [&](Tally& tally) { compareSurveyValues(tally, random, 500000); });
 }
 
 TEST(NumberText, HalfwayCasesMatchPrintf) {
   Random random(SEED + 2);
-  Tally tally;
-  for (const PrintfFormat& format : SHOWN_FORMATS) compareHalfways(tally, random, 100000, format);
-  tally.report("halfway cases and their neighbours");
-  EXPECT_EQ(tally.differed, 0u) << tally.examples;
+  expectMatchesPrintf("halfway cases and their neighbours", [&](Tally& tally) {
+    for (const PrintfFormat& format : SHOWN_FORMATS) compareHalfways(tally, random, 100000, format);
+  });
 }
 
 TEST(NumberText, OtherWidthsAndDecimalsMatchPrintf) {
   Random random(SEED + 3);
-  Tally tally;
-  compareOtherFormats(tally, random, 200000);
-  tally.report("other widths and decimals");
-  EXPECT_EQ(tally.differed, 0u) << tally.examples;
+  expectMatchesPrintf("other widths and decimals", [&](Tally& tally) { compareOtherFormats(tally, random, 200000); });
 }
 
 TEST(NumberText, LongsMatchPrintf) {
   Random random(SEED + 4);
-  Tally tally;
-  compareLongs(tally, random, 500000);
-  tally.report("longs");
-  EXPECT_EQ(tally.differed, 0u) << tally.examples;
+  expectMatchesPrintf("longs", [&](Tally& tally) { compareLongs(tally, random, 500000); });
 }
 
 TEST(NumberText, DISABLED_ManyMoreValuesMatchPrintf) {
