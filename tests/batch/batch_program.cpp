@@ -120,7 +120,12 @@ int BatchTest::spawn(const std::vector<std::string>& arguments, const Launch& la
   const pid_t child = ::fork();
   if (child == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(EXEC_FAILED);
+    // As from a terminal, whatever the test runner's own signals are.
     for (const int signal : {SIGINT, SIGHUP, SIGPIPE}) ::signal(signal, SIG_DFL);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (const int signal : launch.blockedSignals) sigaddset(&blocked, signal);
+    ::sigprocmask(SIG_SETMASK, &blocked, nullptr);
     for (const int signal : launch.ignoredSignals) ::signal(signal, SIG_IGN);
     if (launch.fileSizeLimit > 0) {
       const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};

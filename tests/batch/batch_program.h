@@ -29,6 +29,7 @@ struct RunningBatch {
 // the same under nohup or a CI runner that ignores them.
 struct Launch {
   std::vector<int> ignoredSignals;  // as nohup, or `cmd &` in a script, leaves them
+  std::vector<int> blockedSignals;  // as a supervisor may leave them
   std::vector<int> closedStreams;   // of 0, 1 and 2
   std::uint64_t fileSizeLimit = 0;  // RLIMIT_FSIZE in bytes; 0: none
   int stderrTo = -1;                // a descriptor for its stderr (else a file)

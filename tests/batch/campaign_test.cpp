@@ -54,7 +54,10 @@ TEST_F(BatchCampaign, SignalsTheCallerIgnoredStayIgnoredAndTermStillStops) {
   EXPECT_NE(run.err.find("2 of 2 files converted"), std::string::npos) << run.err;
 
   fs::remove(path("big.SEG"));
-  batch = startBatch({"-j", "1", "-c", "pair1", "big.vsk"}, nohup);
+  // Blocked by the caller too: the stop is still taken.
+  Launch held = nohup;
+  held.blockedSignals = {SIGTERM};
+  batch = startBatch({"-j", "1", "-c", "pair1", "big.vsk"}, held);
   ASSERT_TRUE(underWay(batch, "big.SEG")) << "the batch ended before the signal";
   ::kill(batch.pid, SIGTERM);
   run = finish(batch);

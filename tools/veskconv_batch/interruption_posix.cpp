@@ -12,28 +12,9 @@ namespace {
 
 constexpr int STANDARD_STREAMS = 3;
 
-// The handler only passes the signal on: whichever thread the kernel picks
-// (the program's, or one a library started), the watcher takes it from here.
-int signalPipe[2] = {-1, -1};
-
-void passOn(int signal) {
-  const int saved = errno;
-  const auto byte = static_cast<unsigned char>(signal);
-  [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-  errno = saved;
-}
-
 bool ignoredAtStart(int signal) {
   struct sigaction current {};
   return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
-}
-
-void take(int signal) {
-  struct sigaction action {};
-  action.sa_handler = passOn;
-  action.sa_flags = SA_RESTART;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(signal, &action, nullptr);
 }
 
 // A closed standard stream gets /dev/null, so that no pipe of ours lands on
@@ -61,19 +42,25 @@ void takeStopRequests(ProcessRole role, void (*stop)(int signal)) {
     ::signal(SIGHUP, SIG_IGN);
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
   }
-  if (::pipe2(signalPipe, O_CLOEXEC) != 0) return;
-  std::thread([stop] {
-    unsigned char signal = 0;
-    while (::read(signalPipe[0], &signal, 1) != 1) {
+  // The requests are blocked in every thread and taken by the watcher alone
+  // with sigwait: no handler interrupts other work, whichever thread the
+  // kernel would have picked, and a request that came blocked from the
+  // caller is taken too.
+  sigset_t requests;
+  sigemptyset(&requests);
+  sigaddset(&requests, SIGTERM);
+  if (role == ProcessRole::Batch) {
+    for (const int signal : {SIGINT, SIGHUP}) {
+      if (!ignoredAtStart(signal)) sigaddset(&requests, signal);
+    }
+  }
+  ::pthread_sigmask(SIG_BLOCK, &requests, nullptr);
+  std::thread([requests, stop] {
+    int signal = 0;
+    while (::sigwait(&requests, &signal) != 0) {
     }
     stop(signal);
   }).detach();
-  take(SIGTERM);
-  if (role == ProcessRole::Batch) {
-    for (const int signal : {SIGINT, SIGHUP}) {
-      if (!ignoredAtStart(signal)) take(signal);
-    }
-  }
 }
 
 bool removePath(const std::string& path) { return ::unlink(path.c_str()) == 0 || ::rmdir(path.c_str()) == 0; }
