@@ -100,8 +100,10 @@ class EngineTest : public ::testing::Test {
     ASSERT_EQ(ReadFullVSKHeader(context->sonarFile, &context->fileHeader, &unused), VSK_OK);
     context->sonarFileSize = fileSize64(context->sonarFile);
     std::snprintf(context->segyFileName, sizeof context->segyFileName, "%s", segyPath.c_str());
-    context->segyFile =
-        CreateFileA(segyPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for reading, unlike the program's, so that output() can look at
+    // it while it is still open (Windows refuses that otherwise).
+    context->segyFile = CreateFileA(segyPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(context->segyFile, INVALID_HANDLE_VALUE);
     context->segyFileOpen = 1;
   }
