@@ -464,8 +464,18 @@ def watch_a_slow_conversion(veskconv, env, vskgen, folder, shots):
         fail("the quit did not wait for the conversion")
 
 
+def without_a_display(veskconv, sample):
+    """Over ssh without X forwarding: told so, not Qt's abort."""
+    bare = {name: value for name, value in os.environ.items()
+            if name not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    run = subprocess.run([veskconv, sample], env=bare, capture_output=True, text=True, timeout=TIMEOUT_S)
+    if run.returncode != 1 or "no display" not in run.stderr or "veskconv-batch" not in run.stderr:
+        fail(f"without a display: exit {run.returncode}, stderr {run.stderr!r}")
+
+
 def main():
     veskconv, sample, vskgen = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
+    without_a_display(veskconv, sample)
     shots = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
     with tempfile.TemporaryDirectory() as folder:
         config = os.path.join(folder, "config")
@@ -491,7 +501,7 @@ def main():
                 manager.wait()
             server.terminate()
             server.wait()
-    print("4 passed, 0 failed", flush=True)
+    print("5 passed, 0 failed", flush=True)
 
 
 if __name__ == "__main__":
